@@ -1,0 +1,7 @@
+#include "app/BuildStamp.h"
+#include "build_stamp.h"
+
+BuildStamp programBuildStamp()
+{
+    return BuildStamp{PW_BUILD_DATE, PW_BUILD_TIME};
+}

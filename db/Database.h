@@ -1,0 +1,55 @@
+#pragma once
+#include <QSqlDatabase>
+#include <QString>
+
+// One ODBC connection to the enterprise database. Every dataset and command
+// of a data module runs on the same Database.
+class Database {
+public:
+    Database();
+    ~Database();
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    void setConnectionText(const QString& text) { m_connectionText = text; }
+    QString connectionText() const { return m_connectionText; }
+
+    // Opens the connection; throws DbError with the driver's message on failure.
+    void open();
+    void close();
+    bool isOpen() const;
+
+    void beginTransaction();
+    void commit();
+    void rollback();
+    bool inTransaction() const { return m_inTransaction; }
+
+    QSqlDatabase handle() const;
+
+private:
+    QString m_name;
+    QString m_connectionText;
+    bool m_inTransaction = false;
+};
+
+// Runs a block of statements as one transaction: commits on commit(),
+// rolls back when left without it (an exception, an early return).
+class Transaction {
+public:
+    explicit Transaction(Database& db) : m_db(db) { m_db.beginTransaction(); }
+    ~Transaction() {
+        if (!m_done) {
+            try { m_db.rollback(); } catch (...) {}
+        }
+    }
+    void commit() { m_db.commit(); m_done = true; }
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+
+private:
+    Database& m_db;
+    bool m_done = false;
+};
+
+// The database's own message of a failed statement, for the user.
+QString sqlErrorText(const class QSqlError& error);

@@ -1,0 +1,551 @@
+#include "db/Dataset.h"
+#include "db/Command.h"
+#include "db/Database.h"
+#include "db/DbError.h"
+
+#include <QCollator>
+#include <QLocale>
+#include <QSqlQuery>
+#include <QSqlField>
+#include <QSqlRecord>
+#include <algorithm>
+
+// ---- Field ---------------------------------------------------------------
+
+QString Field::asString() const
+{
+    if (m_value.isNull())
+        return QString();
+    switch (m_value.metaType().id()) {
+    case QMetaType::QDate:
+        return m_value.toDate().toString(QStringLiteral("dd.MM.yyyy"));
+    case QMetaType::QDateTime:
+        return m_value.toDateTime().toString(QStringLiteral("dd.MM.yyyy hh:mm:ss"));
+    case QMetaType::Double:
+        return QLocale().toString(m_value.toDouble(), 'g', 15);
+    default:
+        return m_value.toString();
+    }
+}
+
+int Field::asInt() const
+{
+    if (m_value.isNull())
+        return 0;
+    bool ok = false;
+    const int v = m_value.toInt(&ok);
+    if (ok)
+        return v;
+    const double d = m_value.toString().trimmed().toDouble(&ok);
+    if (ok)
+        return int(d);
+    throw DbError(QStringLiteral("'%1' не является целым числом").arg(m_value.toString()));
+}
+
+qlonglong Field::asLongLong() const
+{
+    if (m_value.isNull())
+        return 0;
+    bool ok = false;
+    const qlonglong v = m_value.toLongLong(&ok);
+    if (ok)
+        return v;
+    const double d = m_value.toString().trimmed().toDouble(&ok);
+    if (ok)
+        return qlonglong(d);
+    throw DbError(QStringLiteral("'%1' не является целым числом").arg(m_value.toString()));
+}
+
+double Field::asFloat() const
+{
+    if (m_value.isNull())
+        return 0.0;
+    bool ok = false;
+    const double v = m_value.toDouble(&ok);
+    if (ok)
+        return v;
+    const double d = m_value.toString().trimmed().toDouble(&ok);
+    if (ok)
+        return d;
+    throw DbError(QStringLiteral("'%1' не является числом").arg(m_value.toString()));
+}
+
+QDate Field::asDate() const
+{
+    if (m_value.metaType().id() == QMetaType::QDateTime)
+        return m_value.toDateTime().date();
+    if (m_value.metaType().id() == QMetaType::QString) {
+        QDate d = QDate::fromString(m_value.toString().left(10), Qt::ISODate);
+        if (!d.isValid())
+            d = QDate::fromString(m_value.toString().left(10), QStringLiteral("dd.MM.yyyy"));
+        return d;
+    }
+    return m_value.toDate();
+}
+
+QDateTime Field::asDateTime() const
+{
+    if (m_value.metaType().id() == QMetaType::QDate)
+        return m_value.toDate().startOfDay();
+    return m_value.toDateTime();
+}
+
+// ---- Dataset -------------------------------------------------------------
+
+Dataset::Dataset(Database& db, const QString& name, QObject* parent)
+    : QObject(parent), m_db(db)
+{
+    setObjectName(name);
+}
+
+void Dataset::setSql(const QString& sql)
+{
+    m_sql = sql;
+}
+
+void Dataset::addSql(const QString& line)
+{
+    if (!m_sql.isEmpty())
+        m_sql += u'\n';
+    m_sql += line;
+}
+
+void Dataset::setParam(const QString& name, const QVariant& value)
+{
+    m_params.insert(name.toLower(), value);
+}
+
+void Dataset::open()
+{
+    if (isOpen())
+        return;
+    QSqlQuery query(m_db.handle());
+    query.setNumericalPrecisionPolicy(QSql::HighPrecision);
+    execStatement(query, m_db, m_sql, m_params);
+
+    m_fields.clear();
+    m_types.clear();
+    m_fieldIndex.clear();
+    m_rows.clear();
+    const QSqlRecord record = query.record();
+    const int columns = record.count();
+    for (int i = 0; i < columns; ++i) {
+        m_fields << record.fieldName(i);
+        m_types << record.field(i).metaType();
+        m_fieldIndex.insert(record.fieldName(i).toLower(), i);
+    }
+    while (query.next()) {
+        QVector<QVariant> row(columns);
+        for (int i = 0; i < columns; ++i)
+            row[i] = query.value(i);
+        m_rows.append(std::move(row));
+    }
+    m_state = State::Browse;
+    // A filter that no longer parses against the new fields is an error of
+    // the opener; report it like the database would.
+    if (m_filtered)
+        m_filter = FilterExpr::parse(m_filterText, m_fields);
+    applyView(false);
+}
+
+void Dataset::close()
+{
+    if (!isOpen())
+        return;
+    m_state = State::Inactive;
+    m_rows.clear();
+    m_view.clear();
+    m_current = -1;
+    m_eof = m_bof = true;
+    emit layoutReset();
+}
+
+void Dataset::refresh()
+{
+    const int keep = recNo();
+    m_state = State::Inactive;
+    m_rows.clear();
+    m_view.clear();
+    m_current = -1;
+    open();
+    if (keep > 0 && !m_view.isEmpty())
+        setRecNo(std::min(keep, int(m_view.size())));
+}
+
+void Dataset::applyView(bool keepPosition)
+{
+    const int keepRow = (keepPosition && m_current >= 0) ? m_view.at(m_current) : -1;
+    m_view.clear();
+    m_view.reserve(m_rows.size());
+    if (m_filtered && !m_filter.isEmpty()) {
+        for (int r = 0; r < m_rows.size(); ++r) {
+            const QVector<QVariant>& row = m_rows.at(r);
+            if (m_filter.matches([&row](int c) { return row.at(c); }))
+                m_view.append(r);
+        }
+    } else {
+        for (int r = 0; r < m_rows.size(); ++r)
+            m_view.append(r);
+    }
+
+    if (!m_sortText.trimmed().isEmpty()) {
+        struct Key { int column; bool desc; };
+        QVector<Key> keys;
+        for (const QString& part : m_sortText.split(u',', Qt::SkipEmptyParts)) {
+            const QStringList words = part.simplified().split(u' ');
+            const bool desc = words.size() > 1 && words.at(1).compare(QLatin1String("desc"), Qt::CaseInsensitive) == 0;
+            keys.append({columnOrThrow(words.at(0)), desc});
+        }
+        QCollator collator{QLocale(QLocale::Russian, QLocale::Russia)};
+        collator.setCaseSensitivity(Qt::CaseInsensitive);
+        auto compare = [&](const QVariant& a, const QVariant& b) -> int {
+            if (a.isNull() || b.isNull())
+                return a.isNull() == b.isNull() ? 0 : (a.isNull() ? -1 : 1);
+            const int t = a.metaType().id();
+            if (t == QMetaType::QString) {
+                bool okA = false, okB = false;
+                const double da = a.toString().toDouble(&okA), db = b.toString().toDouble(&okB);
+                if (okA && okB)
+                    return da < db ? -1 : (da > db ? 1 : 0);
+                return collator.compare(a.toString(), b.toString());
+            }
+            if (t == QMetaType::QDate || t == QMetaType::QDateTime) {
+                const QDateTime x = a.toDateTime(), y = b.toDateTime();
+                return x < y ? -1 : (x > y ? 1 : 0);
+            }
+            const double x = a.toDouble(), y = b.toDouble();
+            return x < y ? -1 : (x > y ? 1 : 0);
+        };
+        std::stable_sort(m_view.begin(), m_view.end(), [&](int l, int r) {
+            for (const Key& k : keys) {
+                const int c = compare(m_rows.at(l).at(k.column), m_rows.at(r).at(k.column));
+                if (c != 0)
+                    return k.desc ? c > 0 : c < 0;
+            }
+            return false;
+        });
+    }
+
+    emit layoutReset();
+    int index = 0;
+    if (keepRow >= 0) {
+        const int found = m_view.indexOf(keepRow);
+        index = found >= 0 ? found : 0;
+    }
+    setCurrent(m_view.isEmpty() ? -1 : index);
+}
+
+void Dataset::setCurrent(int index)
+{
+    m_current = index;
+    m_bof = m_eof = m_view.isEmpty();
+    emit currentChanged(recNo());
+}
+
+void Dataset::setRecNo(int recNo)
+{
+    if (m_view.isEmpty())
+        return;
+    setCurrent(std::clamp(recNo, 1, int(m_view.size())) - 1);
+}
+
+void Dataset::first()
+{
+    if (m_view.isEmpty()) {
+        m_bof = m_eof = true;
+        return;
+    }
+    setCurrent(0);
+    m_bof = true;
+}
+
+void Dataset::last()
+{
+    if (m_view.isEmpty()) {
+        m_bof = m_eof = true;
+        return;
+    }
+    setCurrent(m_view.size() - 1);
+    m_eof = true;
+}
+
+void Dataset::next()
+{
+    if (m_view.isEmpty()) {
+        m_eof = true;
+        return;
+    }
+    if (m_current + 1 >= m_view.size()) {
+        m_eof = true;
+        return;
+    }
+    setCurrent(m_current + 1);
+}
+
+void Dataset::prior()
+{
+    if (m_view.isEmpty()) {
+        m_bof = true;
+        return;
+    }
+    if (m_current <= 0) {
+        m_bof = true;
+        return;
+    }
+    setCurrent(m_current - 1);
+}
+
+bool Dataset::locate(const QString& fieldName, const QVariant& value, int options)
+{
+    const int column = columnOrThrow(fieldName);
+    const Qt::CaseSensitivity cs = (options & CaseInsensitive) ? Qt::CaseInsensitive : Qt::CaseSensitive;
+    const QString wanted = value.toString();
+    const bool numeric = value.metaType().id() == QMetaType::Int || value.metaType().id() == QMetaType::LongLong
+        || value.metaType().id() == QMetaType::Double;
+    for (int i = 0; i < m_view.size(); ++i) {
+        const QVariant v = m_rows.at(m_view.at(i)).at(column);
+        if (v.isNull())
+            continue;
+        bool hit;
+        if (numeric) {
+            bool ok = false;
+            const double d = v.toString().toDouble(&ok);
+            hit = ok && d == value.toDouble();
+        } else if (options & PartialKey) {
+            hit = v.toString().startsWith(wanted, cs);
+        } else {
+            hit = v.toString().compare(wanted, cs) == 0;
+        }
+        if (hit) {
+            setCurrent(i);
+            return true;
+        }
+    }
+    return false;
+}
+
+int Dataset::fieldIndex(const QString& name) const
+{
+    return m_fieldIndex.value(name.toLower(), -1);
+}
+
+int Dataset::columnOrThrow(const QString& name) const
+{
+    const int column = fieldIndex(name);
+    if (column < 0)
+        throw DbError(QStringLiteral("%1: поле '%2' не найдено").arg(objectName(), name));
+    return column;
+}
+
+Field Dataset::field(const QString& name) const
+{
+    const int column = columnOrThrow(name);
+    if (m_current < 0)
+        return Field(QVariant(), name);
+    return Field(m_rows.at(m_view.at(m_current)).at(column), name);
+}
+
+QVariant Dataset::valueAt(int row, int column) const
+{
+    if (row < 0 || row >= m_view.size() || column < 0 || column >= m_fields.size())
+        return QVariant();
+    return m_rows.at(m_view.at(row)).at(column);
+}
+
+QVariant Dataset::valueAt(int row, const QString& name) const
+{
+    return valueAt(row, fieldIndex(name));
+}
+
+void Dataset::setFilter(const QString& text)
+{
+    m_filterText = text;
+    if (m_filtered && isOpen()) {
+        m_filter = FilterExpr::parse(m_filterText, m_fields);
+        applyView(false);
+    }
+}
+
+void Dataset::setFiltered(bool on)
+{
+    if (on && isOpen())
+        m_filter = FilterExpr::parse(m_filterText, m_fields);
+    m_filtered = on;
+    if (isOpen())
+        applyView(false);
+}
+
+void Dataset::setSort(const QString& sort)
+{
+    m_sortText = sort;
+    if (isOpen())
+        applyView(true);
+}
+
+// ---- updates -------------------------------------------------------------
+
+void Dataset::setUpdateTable(const QString& table, const QString& keyField)
+{
+    m_updateTable = table;
+    m_keyField = keyField;
+}
+
+void Dataset::append()
+{
+    if (!isOpen())
+        throw DbError(QStringLiteral("%1: набор данных закрыт").arg(objectName()));
+    if (m_state != State::Browse)
+        post();
+    m_rows.append(QVector<QVariant>(m_fields.size()));
+    m_view.append(m_rows.size() - 1);
+    m_editOriginal = m_rows.last();
+    m_modified = QVector<bool>(m_fields.size(), false);
+    m_state = State::Insert;
+    emit layoutReset();
+    setCurrent(m_view.size() - 1);
+}
+
+void Dataset::edit()
+{
+    if (m_state == State::Edit || m_state == State::Insert)
+        return;
+    if (!isOpen() || m_current < 0)
+        throw DbError(QStringLiteral("%1: нет текущей записи").arg(objectName()));
+    m_editOriginal = m_rows.at(m_view.at(m_current));
+    m_modified = QVector<bool>(m_fields.size(), false);
+    m_state = State::Edit;
+}
+
+void Dataset::setValue(const QString& name, const QVariant& value)
+{
+    const int column = columnOrThrow(name);
+    if (m_state == State::Browse)
+        edit();
+    if (m_state == State::Inactive || m_current < 0)
+        throw DbError(QStringLiteral("%1: нет текущей записи").arg(objectName()));
+    m_rows[m_view.at(m_current)][column] = value;
+    m_modified[column] = true;
+    emit rowChanged(m_current);
+}
+
+QVector<QVariant> Dataset::fetchRow(const QString& sql, const QVector<QVariant>& binds)
+{
+    QSqlQuery query(m_db.handle());
+    query.setNumericalPrecisionPolicy(QSql::HighPrecision);
+    QHash<QString, QVariant> params;
+    for (int i = 0; i < binds.size(); ++i)
+        params.insert(QStringLiteral("p%1").arg(i), binds.at(i));
+    execStatement(query, m_db, sql, params);
+    QVector<QVariant> row;
+    if (query.isSelect() && query.next()) {
+        const QSqlRecord record = query.record();
+        row.resize(m_fields.size());
+        for (int i = 0; i < record.count(); ++i) {
+            const int column = fieldIndex(record.fieldName(i));
+            if (column >= 0)
+                row[column] = query.value(i);
+        }
+    }
+    return row;
+}
+
+void Dataset::post()
+{
+    if (m_state != State::Insert && m_state != State::Edit)
+        return;
+    if (m_updateTable.isEmpty())
+        throw DbError(QStringLiteral("%1: набор данных только для чтения").arg(objectName()));
+    const int bufferRow = m_view.at(m_current);
+    QVector<QVariant>& row = m_rows[bufferRow];
+    QStringList columns;
+    QVector<QVariant> binds;
+    for (int c = 0; c < m_fields.size(); ++c) {
+        if (m_modified.at(c)) {
+            columns << m_fields.at(c);
+            binds << row.at(c);
+        }
+    }
+    auto marker = [](int i) { return QStringLiteral(":p%1").arg(i); };
+
+    if (m_state == State::Insert) {
+        QString sql;
+        if (columns.isEmpty()) {
+            sql = QStringLiteral("insert into %1 default values returning *").arg(m_updateTable);
+        } else {
+            QStringList markers;
+            for (int i = 0; i < columns.size(); ++i)
+                markers << marker(i);
+            sql = QStringLiteral("insert into %1 (%2) values (%3) returning *")
+                      .arg(m_updateTable, columns.join(QStringLiteral(", ")), markers.join(QStringLiteral(", ")));
+        }
+        const QVector<QVariant> stored = fetchRow(sql, binds);
+        if (!stored.isEmpty())
+            row = stored;
+    } else if (!columns.isEmpty()) {
+        QStringList sets;
+        for (int i = 0; i < columns.size(); ++i)
+            sets << QStringLiteral("%1 = %2").arg(columns.at(i), marker(i));
+        QStringList where;
+        if (!m_keyField.isEmpty()) {
+            where << QStringLiteral("%1 = %2").arg(m_keyField, marker(binds.size()));
+            binds << m_editOriginal.at(columnOrThrow(m_keyField));
+        } else {
+            // A table without a key: the row is the one that still holds
+            // every value it was read with.
+            for (int c = 0; c < m_fields.size(); ++c) {
+                where << QStringLiteral("%1 is not distinct from %2").arg(m_fields.at(c), marker(binds.size()));
+                binds << m_editOriginal.at(c);
+            }
+        }
+        const QString sql = QStringLiteral("update %1 set %2 where %3")
+                                .arg(m_updateTable, sets.join(QStringLiteral(", ")), where.join(QStringLiteral(" and ")));
+        QHash<QString, QVariant> params;
+        for (int i = 0; i < binds.size(); ++i)
+            params.insert(QStringLiteral("p%1").arg(i), binds.at(i));
+        QSqlQuery query(m_db.handle());
+        execStatement(query, m_db, sql, params);
+    }
+    m_state = State::Browse;
+    m_modified.clear();
+    emit rowChanged(m_current);
+}
+
+void Dataset::cancel()
+{
+    if (m_state == State::Insert) {
+        m_rows.removeAt(m_view.at(m_current));
+        m_view.removeAt(m_current);
+        m_state = State::Browse;
+        emit layoutReset();
+        setCurrent(m_view.isEmpty() ? -1 : std::min(m_current, int(m_view.size()) - 1));
+    } else if (m_state == State::Edit) {
+        m_rows[m_view.at(m_current)] = m_editOriginal;
+        m_state = State::Browse;
+        emit rowChanged(m_current);
+    }
+}
+
+void Dataset::remove()
+{
+    if (m_state == State::Insert) {
+        cancel();
+        return;
+    }
+    if (m_state == State::Edit)
+        cancel();
+    if (!isOpen() || m_current < 0)
+        throw DbError(QStringLiteral("%1: нет текущей записи").arg(objectName()));
+    if (m_updateTable.isEmpty() || m_keyField.isEmpty())
+        throw DbError(QStringLiteral("%1: набор данных только для чтения").arg(objectName()));
+    Command command(m_db, QStringLiteral("delete from %1 where %2 = :key").arg(m_updateTable, m_keyField));
+    command.setParam(QStringLiteral("key"), m_rows.at(m_view.at(m_current)).at(columnOrThrow(m_keyField)));
+    command.execute();
+    const int removedRow = m_view.at(m_current);
+    m_rows.removeAt(removedRow);
+    m_view.removeAt(m_current);
+    for (int& r : m_view)
+        if (r > removedRow)
+            --r;
+    emit layoutReset();
+    setCurrent(m_view.isEmpty() ? -1 : std::min(m_current, int(m_view.size()) - 1));
+}

@@ -1,0 +1,16 @@
+#pragma once
+#include <QString>
+
+// The SQL texts of the queries the data module shares among windows.
+namespace SharedSql {
+QString workers();
+QString izdel();
+QString vidOper();
+QString oper();
+// The daily journal of shift 1..4 (4 is overtime); parameters :data, :ok.
+QString smena(int shift);
+// The shift timesheet of shift 1..3; parameters :mnth, :yea, :date1, :date2.
+QString hTabel(int shift);
+// "coalesce(d1,0)+...+coalesce(d31,0)": the hours of a timesheet row.
+QString daySum();
+}

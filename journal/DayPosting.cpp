@@ -1,0 +1,180 @@
+#include "journal/DayPosting.h"
+#include "app/TDataModule6.h"
+
+#include <optional>
+
+namespace {
+
+QString num(int v)
+{
+    return QString::number(v);
+}
+
+QString dateText(const QDate& d)
+{
+    return d.toString(QStringLiteral("dd.MM.yyyy"));
+}
+
+int readInt(TDataModule6& dm, const QString& sql, const QString& field)
+{
+    dm.Control.close();
+    dm.Control.clearSql();
+    dm.Control.addSql(sql);
+    int value = 0;
+    try {
+        dm.Control.open();
+        value = dm.Control.field(field).asInt();   // no row or NULL reads 0
+    } catch (...) {
+        dm.Control.close();
+        throw;
+    }
+    dm.Control.close();
+    return value;
+}
+
+void execPosting(TDataModule6& dm, const QString& sql)
+{
+    dm.H_Tabel_ins.setText(sql);
+    dm.H_Tabel_ins.execute();
+}
+
+// Serialises the postings of one timesheet key across connections until the
+// transaction ends.
+void lockKey(TDataModule6& dm, const QString& key)
+{
+    dm.Control.close();
+    dm.Control.clearSql();
+    dm.Control.addSql(QStringLiteral("select 1 as locked from (select pg_advisory_xact_lock(7001, hashtext('%1'))) l").arg(key));
+    dm.Control.open();
+    dm.Control.close();
+}
+
+// Runs `body` in the caller's transaction, or in one of its own.
+template <typename F>
+void inTransaction(TDataModule6& dm, F body)
+{
+    if (dm.ADO_DB.inTransaction()) {
+        body();
+        return;
+    }
+    Transaction tx(dm.ADO_DB);
+    body();
+    tx.commit();
+}
+
+QString shiftKeyWhere(int worker, int shift, const QDate& date)
+{
+    return QStringLiteral(" where w_id=") + num(worker) + QStringLiteral(" and smena=") + num(shift)
+        + QStringLiteral(" and month=") + num(date.month()) + QStringLiteral(" and year=") + num(date.year());
+}
+
+int shiftTotal(TDataModule6& dm, int worker, int shift, const QDate& date)
+{
+    return readInt(dm,
+                   QStringLiteral("select sum(time) as tim from accounts_dep.smena where w_id=") + num(worker)
+                       + QStringLiteral(" and smena=") + num(shift) + QStringLiteral(" and data=to_date('")
+                       + dateText(date) + QStringLiteral("', 'DD.MM.YYYY') group by w_id, smena, data"),
+                   QStringLiteral("tim"));
+}
+
+int typedTotal(TDataModule6& dm, int worker, int kind, int night, const QDate& date)
+{
+    return readInt(dm,
+                   QStringLiteral("select sum(f.cnt) as tim from accounts_dep.fatigue f where f.id_p =") + num(worker)
+                       + QStringLiteral("  and f.id_o=") + num(kind) + QStringLiteral(" and i_night=") + num(night)
+                       + QStringLiteral(" and f.d_date =to_date('") + dateText(date)
+                       + QStringLiteral("', 'DD.MM.YYYY') group by f.id_p, f.d_date"),
+                   QStringLiteral("tim"));
+}
+
+QString dayColumn(const QDate& date)
+{
+    return QStringLiteral("d") + num(date.day());
+}
+
+QString shiftLockKey(int worker, int shift, const QDate& date)
+{
+    return QStringLiteral("s/%1/%2/%3/%4").arg(worker).arg(shift).arg(date.month()).arg(date.year());
+}
+
+QString typedLockKey(int worker, int kind, int night, const QDate& date)
+{
+    return QStringLiteral("t/%1/%2/%3/%4/%5").arg(worker).arg(kind).arg(night).arg(date.month()).arg(date.year());
+}
+
+} // namespace
+
+namespace DayPosting {
+
+void shiftAfterSave(TDataModule6& dm, int worker, int shift, const QDate& date)
+{
+    inTransaction(dm, [&] {
+        lockKey(dm, shiftLockKey(worker, shift, date));
+        const int count = readInt(dm,
+                                  QStringLiteral("select count(w_id) as cnt from accounts_dep.h_tabel") + shiftKeyWhere(worker, shift, date),
+                                  QStringLiteral("cnt"));
+        const int total = shiftTotal(dm, worker, shift, date);
+        if (count == 0) {
+            execPosting(dm, QStringLiteral("insert into accounts_dep.h_tabel(smena, w_id, month, year, ") + dayColumn(date)
+                                + QStringLiteral(") values(") + num(shift) + QStringLiteral(", ") + num(worker)
+                                + QStringLiteral(", ") + num(date.month()) + QStringLiteral(", ") + num(date.year())
+                                + QStringLiteral(", ") + num(total) + QStringLiteral(")"));
+        } else {
+            execPosting(dm, QStringLiteral("update accounts_dep.h_tabel set ") + dayColumn(date) + QStringLiteral("=")
+                                + num(total) + shiftKeyWhere(worker, shift, date));
+        }
+    });
+}
+
+void shiftAfterDelete(TDataModule6& dm, int worker, int shift, const QDate& date)
+{
+    inTransaction(dm, [&] {
+        lockKey(dm, shiftLockKey(worker, shift, date));
+        const int total = shiftTotal(dm, worker, shift, date);
+        // A day left without records ends up without hours; the row and its
+        // other days stay.
+        const QString value = total != 0 ? num(total) : QStringLiteral("NULL");
+        execPosting(dm, QStringLiteral("update accounts_dep.h_tabel set ") + dayColumn(date) + QStringLiteral("=") + value
+                            + shiftKeyWhere(worker, shift, date));
+    });
+}
+
+void typedAfterSave(TDataModule6& dm, int worker, int kind, int night, const QDate& date)
+{
+    inTransaction(dm, [&] {
+        lockKey(dm, typedLockKey(worker, kind, night, date));
+        const int count = readInt(dm,
+                                  QStringLiteral("select count(w_id) as cnt from accounts_dep.h_tabel where w_id=") + num(worker)
+                                      + QStringLiteral(" and i_type=") + num(kind) + QStringLiteral(" and month=")
+                                      + num(date.month()) + QStringLiteral(" and year=") + num(date.year())
+                                      + QStringLiteral(" and i_night=") + num(night),
+                                  QStringLiteral("cnt"));
+        const int total = typedTotal(dm, worker, kind, night, date);
+        if (count == 0) {
+            execPosting(dm, QStringLiteral("insert into accounts_dep.h_tabel(i_type, w_id, month, year, ") + dayColumn(date)
+                                + QStringLiteral(", i_night) values(") + num(kind) + QStringLiteral(", ") + num(worker)
+                                + QStringLiteral(", ") + num(date.month()) + QStringLiteral(", ") + num(date.year())
+                                + QStringLiteral(", ") + num(total) + QStringLiteral(", ") + num(night) + QStringLiteral(")"));
+        } else {
+            execPosting(dm, QStringLiteral("update accounts_dep.h_tabel set ") + dayColumn(date) + QStringLiteral("=")
+                                + num(total) + QStringLiteral(" where w_id=") + num(worker) + QStringLiteral(" and i_type=")
+                                + num(kind) + QStringLiteral(" and month=") + num(date.month()) + QStringLiteral(" and year=")
+                                + num(date.year()) + QStringLiteral(" and i_night=") + num(night));
+        }
+    });
+}
+
+void typedAfterDelete(TDataModule6& dm, int worker, int kind, int night, const QDate& date)
+{
+    inTransaction(dm, [&] {
+        lockKey(dm, typedLockKey(worker, kind, night, date));
+        const int total = typedTotal(dm, worker, kind, night, date);
+        const QString value = total != 0 ? num(total) : QStringLiteral("NULL");
+        execPosting(dm, QStringLiteral("update accounts_dep.h_tabel set ") + dayColumn(date) + QStringLiteral("=") + value
+                            + QStringLiteral(" where w_id=") + num(worker) + QStringLiteral(" and i_night=") + num(night)
+                            + QStringLiteral(" and i_type=") + num(kind) + QStringLiteral(" and month=") + num(date.month())
+                            + QStringLiteral(" and year=") + num(date.year()));
+    });
+}
+
+} // namespace DayPosting

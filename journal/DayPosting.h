@@ -1,0 +1,24 @@
+#pragma once
+#include <QDate>
+
+class TDataModule6;
+
+// The day posting: after a source record that carries hours is saved or
+// deleted, the worker's total hours of that day are summed from the source
+// table and written into the day's column of his timesheet row.
+//
+// Each posting runs inside a transaction (the caller's, when it has one, so
+// that the source statement and its posting commit together) and holds an
+// advisory lock on the timesheet key, so that two copies of the program
+// posting the first hours of one key never create two rows.
+namespace DayPosting {
+
+// Shift-keyed rows (w_id, smena, month, year), fed from accounts_dep.smena.
+void shiftAfterSave(TDataModule6& dm, int worker, int shift, const QDate& date);
+void shiftAfterDelete(TDataModule6& dm, int worker, int shift, const QDate& date);
+
+// Typed rows (w_id, i_type, i_night, month, year), fed from accounts_dep.fatigue.
+void typedAfterSave(TDataModule6& dm, int worker, int kind, int night, const QDate& date);
+void typedAfterDelete(TDataModule6& dm, int worker, int kind, int night, const QDate& date);
+
+} // namespace DayPosting

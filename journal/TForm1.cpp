@@ -1,0 +1,369 @@
+#include "journal/TForm1.h"
+#include "app/AppLifetime.h"
+#include "app/DBGrid.h"
+#include "app/DialogService.h"
+#include "app/TDataModule6.h"
+#include "app/VersionCheck.h"
+#include "app/WindowUtil.h"
+#include "db/Command.h"
+#include "db/ConnectionText.h"
+#include "journal/DayPosting.h"
+#include "journal/JournalGrid.h"
+
+#include <QAction>
+#include <QCalendarWidget>
+#include <QCheckBox>
+#include <QDateEdit>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+
+// Shows the hourglass while a block runs.
+class WaitCursor {
+public:
+    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
+};
+
+bool isWeekend(const QDate& date)
+{
+    return date.dayOfWeek() >= 6;
+}
+
+// Enter in the date picker applies the date, as closing its calendar does.
+class EnterFilter : public QObject {
+public:
+    EnterFilter(QObject* parent, std::function<void()> onEnter) : QObject(parent), m_onEnter(std::move(onEnter)) {}
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+                m_onEnter();
+                return true;
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> m_onEnter;
+};
+
+} // namespace
+
+TForm1::TForm1(const AppContext& context, QWidget* parent)
+    : QDialog(parent), m_ctx(context)
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Табель"));
+    buildControls();
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::buildControls()
+{
+    auto* layout = new QVBoxLayout(this);
+
+    MainMenu = new QMenuBar(this);
+    MainMenu->setObjectName(QStringLiteral("MainMenu"));
+    layout->setMenuBar(MainMenu);
+    auto action = [this](QMenu* menu, const char* name, const QString& text) {
+        QAction* a = menu->addAction(text);
+        a->setObjectName(QLatin1String(name));
+        return a;
+    };
+    MenuCatalogs = MainMenu->addMenu(QStringLiteral("Справочники"));
+    MenuCatalogs->setObjectName(QStringLiteral("MenuCatalogs"));
+    ActWorkers = action(MenuCatalogs, "ActWorkers", QStringLiteral("Рабочие"));
+    ActProducts = action(MenuCatalogs, "ActProducts", QStringLiteral("Изделия"));
+    ActPrices = action(MenuCatalogs, "ActPrices", QStringLiteral("Цены"));
+    ActOperations = action(MenuCatalogs, "ActOperations", QStringLiteral("Операции"));
+    ActGroups = action(MenuCatalogs, "ActGroups", QStringLiteral("Ном. группы"));
+    MenuTimesheets = MainMenu->addMenu(QStringLiteral("Табель"));
+    MenuTimesheets->setObjectName(QStringLiteral("MenuTimesheets"));
+    ActPieceTimesheet = action(MenuTimesheets, "ActPieceTimesheet", QStringLiteral("Табель сделка"));
+    ActShiftTimesheet = action(MenuTimesheets, "ActShiftTimesheet", QStringLiteral("Табель по сменам"));
+    ActMaintenanceTimesheet = action(MenuTimesheets, "ActMaintenanceTimesheet", QStringLiteral("Табель хоз. работ"));
+    ActAvgTimesheet = action(MenuTimesheets, "ActAvgTimesheet", QStringLiteral("Табель ср. сдельная"));
+    ActTotalTimesheet = action(MenuTimesheets, "ActTotalTimesheet", QStringLiteral("Общий табель"));
+    MenuReports = MainMenu->addMenu(QStringLiteral("Отчеты"));
+    MenuReports->setObjectName(QStringLiteral("MenuReports"));
+    ActSummaryReports = action(MenuReports, "ActSummaryReports", QStringLiteral("Сводные отчеты"));
+    ActExit = MainMenu->addAction(QStringLiteral("Выход"));
+    ActExit->setObjectName(QStringLiteral("ActExit"));
+    ActImport = MainMenu->addAction(QStringLiteral("Импорт"));
+    ActImport->setObjectName(QStringLiteral("ActImport"));
+    ActImport->setVisible(false);
+    ActDbStructure = MainMenu->addAction(QStringLiteral("Структура БД"));
+    ActDbStructure->setObjectName(QStringLiteral("ActDbStructure"));
+    ActDbStructure->setVisible(false);
+    // Windows of later stages are wired when they exist; until then their
+    // items stay disabled.
+    for (QAction* a : {ActWorkers, ActProducts, ActPrices, ActOperations, ActGroups, ActPieceTimesheet,
+                       ActShiftTimesheet, ActMaintenanceTimesheet, ActAvgTimesheet, ActTotalTimesheet, ActSummaryReports})
+        a->setEnabled(false);
+    connect(ActExit, &QAction::triggered, this, &QDialog::reject);
+
+    auto* top = new QHBoxLayout;
+    RadioButton1 = new QRadioButton(QStringLiteral("Смена №1"), this);
+    RadioButton2 = new QRadioButton(QStringLiteral("Смена №2"), this);
+    RadioButton3 = new QRadioButton(QStringLiteral("Смена №3"), this);
+    RadioButton4 = new QRadioButton(QStringLiteral("Переработка"), this);
+    QRadioButton* radios[] = {RadioButton1, RadioButton2, RadioButton3, RadioButton4};
+    for (int i = 0; i < 4; ++i) {
+        radios[i]->setObjectName(QStringLiteral("RadioButton%1").arg(i + 1));
+        top->addWidget(radios[i]);
+        const int shift = i + 1;
+        connect(radios[i], &QRadioButton::toggled, this, [this, shift](bool on) {
+            if (on)
+                RadioButtonClick(shift);
+        });
+    }
+    top->addSpacing(16);
+    DateT = new QDateEdit(QDate::currentDate(), this);
+    DateT->setObjectName(QStringLiteral("DateT"));
+    DateT->setAccessibleName(QStringLiteral("Дата"));
+    DateT->setCalendarPopup(true);
+    DateT->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
+    DateT->calendarWidget()->setFirstDayOfWeek(Qt::Monday);
+    top->addWidget(DateT);
+    CBox1 = new QCheckBox(QStringLiteral("Выходной"), this);
+    CBox1->setObjectName(QStringLiteral("CBox1"));
+    top->addWidget(CBox1);
+    top->addStretch(1);
+    layout->addLayout(top);
+
+    DBGrid2 = new DBGrid(this);
+    DBGrid2->setObjectName(QStringLiteral("DBGrid2"));
+    DBGrid2->setAccessibleName(QStringLiteral("Смены"));
+    layout->addWidget(DBGrid2, 1);
+
+    auto* bottom = new QHBoxLayout;
+    auto button = [this, bottom](const char* name, const QString& text) {
+        auto* b = new QPushButton(text, this);
+        b->setObjectName(QLatin1String(name));
+        b->setAutoDefault(false);
+        bottom->addWidget(b);
+        return b;
+    };
+    Button1 = button("Button1", QStringLiteral("Добавить"));
+    Button2 = button("Button2", QStringLiteral("Изменить"));
+    Button3 = button("Button3", QStringLiteral("Удалить"));
+    Button8 = button("Button8", QStringLiteral("Обновить"));
+    Button5 = button("Button5", QStringLiteral("Ср.сд./хоз. работы"));
+    bottom->addStretch(1);
+    Button4 = button("Button4", QStringLiteral("Выход"));
+    layout->addLayout(bottom);
+    // The record editor and the maintenance journal are wired when they exist.
+    Button1->setEnabled(false);
+    Button2->setEnabled(false);
+    Button5->setEnabled(false);
+
+    connect(Button4, &QPushButton::clicked, this, &QDialog::reject);
+    connect(Button8, &QPushButton::clicked, this, [this] { Button8Click(); });
+    connect(Button3, &QPushButton::clicked, this, [this] { Button3Click(); });
+    connect(DBGrid2, &QAbstractItemView::doubleClicked, this, [this] { DBGrid2DblClick(); });
+    connect(CBox1, &QCheckBox::toggled, this, [this] { CBox1Click(); });
+    connect(DateT->calendarWidget(), &QCalendarWidget::clicked, this, [this] { DateTChange(); });
+    connect(DateT->calendarWidget(), &QCalendarWidget::activated, this, [this] { DateTChange(); });
+    DateT->installEventFilter(new EnterFilter(this, [this] { DateTChange(); }));
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(30000);
+    connect(Timer1, &QTimer::timeout, this, [this] { VersionCheck(); });
+
+    resize(1100, 620);
+}
+
+bool TForm1::FormCreate(const QStringList& arguments)
+{
+    m_dm = new TDataModule6(m_ctx.dialogs, this);
+    const QString database = arguments.value(0);
+    const QString server = arguments.value(1);
+    try {
+        m_dm->ADO_DB.close();
+        m_dm->ADO_DB.setConnectionText(connectionTextForArguments(database, server));
+        m_dm->ADO_DB.open();
+    } catch (const std::exception&) {
+        m_ctx.dialogs.error(this, QStringLiteral("Подключение к БД отсутсвует!!!"), QStringLiteral("Ошибка!"));
+        m_ctx.lifetime.requestTerminate();
+        close();
+        return false;
+    }
+    DBGrid2->setDataset(&m_dm->Smena1);
+    DBGrid2->setColumns(JournalGrid::columns());
+    DBGrid2->setCellRule([this](int row, const GridColumn& column, CellStyle& style) {
+        if (column.field != QLatin1String("ok"))
+            return;
+        const QString mark = DBGrid2->dataset()->valueAt(row, QStringLiteral("ok")).toString();
+        style.foreground = JournalGrid::isAccepted(mark) ? JournalGrid::kGreen : JournalGrid::kRed;
+        style.bold = true;
+    });
+    RadioButton1->setChecked(true);
+    RadioButtonClick(1);
+    currentShiftQuery = &m_dm->Smena1;
+    Timer1->start();
+    return true;
+}
+
+Dataset& TForm1::shiftQuery(int shift) const
+{
+    return m_dm->Smena(shift == 2 || shift == 3 || shift == 4 ? shift : 1);
+}
+
+void TForm1::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    // The journal becomes active when the login shows it.
+    QTimer::singleShot(0, this, [this] {
+        if (isVisible())
+            m_ctx.dialogs.guarded(this, [this] { FormActivate(); });
+    });
+}
+
+int TForm1::showChild(QDialog& child)
+{
+    const int result = m_ctx.dialogs.showModal(child);
+    m_ctx.dialogs.guarded(this, [this] { FormActivate(); });
+    return result;
+}
+
+void TForm1::tickWeekend(const QDate& date, bool untickOnWorkday)
+{
+    if (isWeekend(date))
+        CBox1->setChecked(true);
+    else if (untickOnWorkday)
+        CBox1->setChecked(false);
+}
+
+void TForm1::FormActivate()
+{
+    const QDate today = QDate::currentDate();
+    DateT->setDate(today);
+    tickWeekend(today, false);
+    for (int shift = 1; shift <= 4; ++shift) {
+        m_dm->Smena(shift).close();
+        m_dm->Smena(shift).setFiltered(false);
+    }
+    for (int shift = 1; shift <= 4; ++shift) {
+        m_dm->Smena(shift).setParam(QStringLiteral("data"), today);
+        m_dm->Smena(shift).open();
+    }
+}
+
+void TForm1::DateTChange()
+{
+    m_ctx.dialogs.guarded(this, [this] {
+        {
+            WaitCursor wait;
+            for (int shift = 1; shift <= 4; ++shift)
+                m_dm->Smena(shift).close();
+            for (int shift = 1; shift <= 4; ++shift) {
+                m_dm->Smena(shift).setParam(QStringLiteral("data"), DateT->date());
+                m_dm->Smena(shift).open();
+            }
+            tickWeekend(DateT->date(), true);
+        }
+        DBGrid2->setFocus();
+    });
+}
+
+void TForm1::RadioButtonClick(int shift)
+{
+    QRadioButton* radios[] = {RadioButton1, RadioButton2, RadioButton3, RadioButton4};
+    DBGrid2->setDataset(&shiftQuery(shift));
+    for (int i = 0; i < 4; ++i) {
+        const bool chosen = i + 1 == shift;
+        WindowUtil::setBackground(radios[i], chosen ? JournalGrid::kGreen : QColor());
+        WindowUtil::setBold(radios[i], chosen);
+    }
+    currentShift = shift;
+}
+
+void TForm1::CBox1Click()
+{
+    WindowUtil::setBackground(CBox1, CBox1->isChecked() ? JournalGrid::kRed : QColor());
+    WindowUtil::setBold(CBox1, CBox1->isChecked());
+}
+
+void TForm1::Button8Click()
+{
+    m_ctx.dialogs.guarded(this, [this] {
+        WaitCursor wait;
+        for (int shift = 1; shift <= 4; ++shift)
+            m_dm->Smena(shift).close();
+        for (int shift = 1; shift <= 4; ++shift)
+            m_dm->Smena(shift).open();
+    });
+}
+
+void TForm1::DBGrid2DblClick()
+{
+    if (role == LoginRole::ShiftMaster)
+        return;
+    m_ctx.dialogs.guarded(this, [this] {
+        currentShiftQuery = &shiftQuery(currentShift);
+        Dataset& query = *currentShiftQuery;
+        if (query.isEmpty())
+            return;
+        const QString mark = JournalGrid::toggledMark(query.field(QStringLiteral("ok")).asString());
+        Command updtOK(m_dm->ADO_DB, QStringLiteral("update accounts_dep.smena set ok=:ok where id=:id"));
+        updtOK.setParam(QStringLiteral("ok"), mark);
+        updtOK.setParam(QStringLiteral("id"), query.field(QStringLiteral("id")).asInt());
+        updtOK.execute();
+        const int row = query.recNo();
+        query.close();
+        query.open();
+        query.setRecNo(row);
+    });
+}
+
+void TForm1::Button3Click()
+{
+    m_ctx.dialogs.guarded(this, [this] {
+        const QDate date = DateT->date();
+        currentShiftQuery = &shiftQuery(currentShift);
+        Dataset& query = *currentShiftQuery;
+        if (query.field(QStringLiteral("id")).asString().isEmpty())
+            return;
+        const bool yes = m_ctx.dialogs.askYesNo(this, QStringLiteral("Удаление"), QStringLiteral("Удалить позицию из списка?"));
+        if (yes) {
+            const int worker = query.field(QStringLiteral("w_id")).asInt();
+            const int id = query.field(QStringLiteral("id")).asInt();
+            // The delete and the re-posting of the day commit together.
+            Transaction tx(m_dm->ADO_DB);
+            m_dm->DelSmena.setText(QStringLiteral("delete from accounts_dep.smena where id=") + QString::number(id));
+            m_dm->DelSmena.execute();
+            DayPosting::shiftAfterDelete(*m_dm, worker, currentShift, date);
+            tx.commit();
+        }
+        query.close();
+        query.open();
+    });
+}
+
+void TForm1::VersionCheck()
+{
+    m_ctx.dialogs.guarded(this, [this] {
+        buildDate = m_ctx.build.date;
+        buildTime = m_ctx.build.time;
+        if (checkVersion(*m_dm, m_ctx.build) == VersionVerdict::Outdated) {
+            if (m_loginTimer)
+                m_loginTimer->start();
+            m_ctx.dialogs.error(this, QString::fromUtf8(kOutdatedMessage));
+            m_ctx.lifetime.requestTerminate();
+        }
+    });
+}

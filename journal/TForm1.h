@@ -1,0 +1,106 @@
+#pragma once
+#include "app/AppContext.h"
+#include "app/LoginCodes.h"
+
+#include <QDialog>
+#include <QStringList>
+
+class DBGrid;
+class Dataset;
+class QAction;
+class QCheckBox;
+class QDateEdit;
+class QMenu;
+class QMenuBar;
+class QPushButton;
+class QRadioButton;
+class QTimer;
+class TDataModule6;
+
+// The journal window ("Табель"): the shift records of one day and shift.
+class TForm1 : public QDialog {
+    Q_OBJECT
+public:
+    explicit TForm1(const AppContext& context, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // Creates the data module and opens the connection from the command
+    // line (database, server). Answers false when that fails; the message
+    // has then been shown and the program asked to end.
+    bool FormCreate(const QStringList& arguments);
+    TDataModule6* dataModule() const { return m_dm; }
+
+    // Peers the window owner hands over.
+    void setLoginTimer(QTimer* timer) { m_loginTimer = timer; }
+
+    // Window state other windows read and the login sets.
+    int currentShift = 1;
+    Dataset* currentShiftQuery = nullptr;
+    QString userRole;
+    LoginRole role = LoginRole::None;
+    int buildDate = 0;
+    int buildTime = 0;
+
+    QRadioButton* RadioButton1;
+    QRadioButton* RadioButton2;
+    QRadioButton* RadioButton3;
+    QRadioButton* RadioButton4;
+    QDateEdit* DateT;
+    QCheckBox* CBox1;
+    DBGrid* DBGrid2;
+    QPushButton* Button1;   // Добавить
+    QPushButton* Button2;   // Изменить
+    QPushButton* Button3;   // Удалить
+    QPushButton* Button8;   // Обновить
+    QPushButton* Button5;   // Ср.сд./хоз. работы
+    QPushButton* Button4;   // Выход
+    QTimer* Timer1;
+
+    QMenuBar* MainMenu;
+    QMenu* MenuCatalogs;      // Справочники
+    QMenu* MenuTimesheets;    // Табель
+    QMenu* MenuReports;       // Отчеты
+    QAction* ActWorkers;
+    QAction* ActProducts;
+    QAction* ActPrices;
+    QAction* ActOperations;
+    QAction* ActGroups;
+    QAction* ActPieceTimesheet;
+    QAction* ActShiftTimesheet;
+    QAction* ActMaintenanceTimesheet;
+    QAction* ActAvgTimesheet;
+    QAction* ActTotalTimesheet;
+    QAction* ActSummaryReports;
+    QAction* ActExit;
+    QAction* ActImport;
+    QAction* ActDbStructure;
+
+    // Handlers.
+    void FormActivate();
+    void DateTChange();
+    void RadioButtonClick(int shift);
+    void CBox1Click();
+    void Button8Click();
+    void Button3Click();
+    void DBGrid2DblClick();
+    void VersionCheck();
+    // The shift's journal query (a number other than 2, 3, 4 gives shift 1).
+    Dataset& shiftQuery(int shift) const;
+
+    // Shows a window opened from the journal; the journal re-reads today
+    // when it is active again.
+    int showChild(QDialog& child);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void buildControls();
+    void reopenShifts();
+    void tickWeekend(const QDate& date, bool untickOnWorkday);
+
+    AppContext m_ctx;
+    TDataModule6* m_dm = nullptr;
+    QTimer* m_loginTimer = nullptr;
+    bool m_activated = false;
+};

@@ -1,0 +1,14 @@
+#include <QApplication>
+#include <QLocale>
+#include <gtest/gtest.h>
+
+// Every test runs inside a widgets application (offscreen in CI) with the
+// program's Russian locale.
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
+    QApplication app(argc, argv);
+    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
