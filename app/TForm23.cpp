@@ -149,7 +149,7 @@ void TForm23::Button1Click()
 
 void TForm23::Button2Click()
 {
-    close();
+    reject();
 }
 
 void TForm23::Timer1Timer()
