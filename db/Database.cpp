@@ -3,6 +3,7 @@
 
 #include <QAtomicInt>
 #include <QSqlError>
+#include <QStringList>
 
 namespace {
 QAtomicInt g_connectionCounter;
@@ -10,7 +11,12 @@ QAtomicInt g_connectionCounter;
 
 QString sqlErrorText(const QSqlError& error)
 {
-    QString text = error.databaseText().trimmed();
+    // The driver adds its own generic diagnostic after the server's message.
+    QStringList lines = error.databaseText().split(u'\n');
+    lines.removeIf([](const QString& l) { return l.trimmed().isEmpty() || l.trimmed() == QLatin1String("Error while executing the query"); });
+    QString text = lines.join(u'\n').trimmed();
+    if (text.endsWith(u';'))
+        text.chop(1);
     if (text.isEmpty())
         text = error.text().trimmed();
     if (text.isEmpty())

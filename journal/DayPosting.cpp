@@ -139,6 +139,16 @@ void shiftAfterDelete(TDataModule6& dm, int worker, int shift, const QDate& date
     });
 }
 
+void shiftAfterEdit(TDataModule6& dm, int oldWorker, int oldShift, const QDate& oldDate, int worker, int shift,
+                    const QDate& date)
+{
+    inTransaction(dm, [&] {
+        shiftAfterSave(dm, worker, shift, date);
+        if (oldWorker != worker || oldShift != shift || oldDate != date)
+            shiftAfterDelete(dm, oldWorker, oldShift, oldDate);
+    });
+}
+
 void typedAfterSave(TDataModule6& dm, int worker, int kind, int night, const QDate& date)
 {
     inTransaction(dm, [&] {
@@ -174,6 +184,16 @@ void typedAfterDelete(TDataModule6& dm, int worker, int kind, int night, const Q
                             + QStringLiteral(" where w_id=") + num(worker) + QStringLiteral(" and i_night=") + num(night)
                             + QStringLiteral(" and i_type=") + num(kind) + QStringLiteral(" and month=") + num(date.month())
                             + QStringLiteral(" and year=") + num(date.year()));
+    });
+}
+
+void typedAfterEdit(TDataModule6& dm, int oldWorker, int oldKind, int oldNight, const QDate& oldDate, int worker,
+                    int kind, int night, const QDate& date)
+{
+    inTransaction(dm, [&] {
+        typedAfterSave(dm, worker, kind, night, date);
+        if (oldWorker != worker || oldKind != kind || oldNight != night || oldDate != date)
+            typedAfterDelete(dm, oldWorker, oldKind, oldNight, oldDate);
     });
 }
 

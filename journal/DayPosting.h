@@ -16,9 +16,16 @@ namespace DayPosting {
 // Shift-keyed rows (w_id, smena, month, year), fed from accounts_dep.smena.
 void shiftAfterSave(TDataModule6& dm, int worker, int shift, const QDate& date);
 void shiftAfterDelete(TDataModule6& dm, int worker, int shift, const QDate& date);
+// After an edit: posts the record's key and, when the edit moved the record
+// to another worker, shift or day, re-posts the key it left, so that no day
+// keeps hours that no record carries.
+void shiftAfterEdit(TDataModule6& dm, int oldWorker, int oldShift, const QDate& oldDate, int worker, int shift,
+                    const QDate& date);
 
 // Typed rows (w_id, i_type, i_night, month, year), fed from accounts_dep.fatigue.
 void typedAfterSave(TDataModule6& dm, int worker, int kind, int night, const QDate& date);
 void typedAfterDelete(TDataModule6& dm, int worker, int kind, int night, const QDate& date);
+void typedAfterEdit(TDataModule6& dm, int oldWorker, int oldKind, int oldNight, const QDate& oldDate, int worker,
+                    int kind, int night, const QDate& date);
 
 } // namespace DayPosting

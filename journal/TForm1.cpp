@@ -250,15 +250,15 @@ void TForm1::tickWeekend(const QDate& date, bool untickOnWorkday)
 
 void TForm1::FormActivate()
 {
-    const QDate today = QDate::currentDate();
-    DateT->setDate(today);
-    tickWeekend(today, false);
+    const QDate day = today();
+    DateT->setDate(day);
+    tickWeekend(day, false);
     for (int shift = 1; shift <= 4; ++shift) {
         m_dm->Smena(shift).close();
         m_dm->Smena(shift).setFiltered(false);
     }
     for (int shift = 1; shift <= 4; ++shift) {
-        m_dm->Smena(shift).setParam(QStringLiteral("data"), today);
+        m_dm->Smena(shift).setParam(QStringLiteral("data"), day);
         m_dm->Smena(shift).open();
     }
 }

@@ -3,7 +3,9 @@
 #include "app/LoginCodes.h"
 
 #include <QDialog>
+#include <QDate>
 #include <QStringList>
+#include <functional>
 
 class DBGrid;
 class Dataset;
@@ -40,6 +42,8 @@ public:
     LoginRole role = LoginRole::None;
     int buildDate = 0;
     int buildTime = 0;
+    // Today's date as activation reads it (tests set another day).
+    std::function<QDate()> today = [] { return QDate::currentDate(); };
 
     QRadioButton* RadioButton1;
     QRadioButton* RadioButton2;

@@ -135,6 +135,7 @@ TEST_F(DatasetTest, ParametersTypesAndErrors)
         FAIL() << "expected a database error";
     } catch (const DbError& e) {
         EXPECT_TRUE(e.text().contains("no_such_table")) << e.text().toStdString();
+        EXPECT_FALSE(e.text().contains("Error while executing")) << e.text().toStdString();
     }
     EXPECT_FALSE(bad.isOpen());
 }
