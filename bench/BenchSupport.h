@@ -1,0 +1,25 @@
+#pragma once
+#include "db/Database.h"
+
+#include <QHash>
+#include <QString>
+#include <QVariant>
+#include <functional>
+
+// Helpers of the benchmarks: timing and the server-side cost of a statement.
+namespace Bench {
+
+// The database the benchmarks run on (made by tools/bench.sh).
+QString database();
+
+// Median wall time of `runs` calls of `body`, in milliseconds.
+double medianMs(int runs, const std::function<void()>& body);
+
+// The server's own execution time of `sql` (EXPLAIN ANALYZE), in
+// milliseconds; named parameters are written in as literals.
+double serverMs(Database& db, QString sql, const QHash<QString, QVariant>& params = {});
+
+// One line of the report: name, time, and the ratio to the server alone.
+void report(const QString& name, double ms, double serverMs = -1);
+
+} // namespace Bench
