@@ -35,6 +35,15 @@ QString chopTrailingSpaces(const QString& text)
     return end == text.size() ? text : text.left(end);
 }
 
+// Group values that print alike are one group: texts compare without the
+// trailing blanks of fixed-length columns, which are not printed either.
+bool sameGroupValue(const Value& a, const Value& b)
+{
+    if (a.type == Value::Text && b.type == Value::Text)
+        return chopTrailingSpaces(a.text) == chopTrailingSpaces(b.text);
+    return a == b;
+}
+
 // Lays a report out page by page. The current row, the page number and the
 // running sums are what the bands' expressions read.
 class Layouter : public EvalContext {
@@ -86,7 +95,7 @@ public:
                 level = 0;
             } else {
                 for (int g = 0; g < levels; ++g) {
-                    if (!(values[g] == previous[g])) {
+                    if (!sameGroupValue(values[g], previous[g])) {
                         level = g;
                         break;
                     }

@@ -1,0 +1,252 @@
+#include "tests/reports_engine/ReportFixtures.h"
+
+#include <QElapsedTimer>
+#include <gtest/gtest.h>
+
+using namespace report;
+
+namespace {
+
+constexpr double kEps = 1e-6;
+
+QString errorOf(const std::function<void()>& action)
+{
+    try {
+        action();
+    } catch (const ReportError& e) {
+        return e.text();
+    }
+    return QStringLiteral("<no error>");
+}
+
+// `rows` rows in groups of `groupSize` (fio), numbered notes.
+TableSource longTable(int rows, int groupSize)
+{
+    TableSource t({"fio", "nom", "summa", "kolvo", "note"});
+    for (int r = 0; r < rows; ++r)
+        t.addRow({QStringLiteral("Работник %1").arg(r / groupSize, 4, 10, QLatin1Char('0')),
+                  QStringLiteral("Группа %1").arg(r / 3), 1.25, 1, QStringLiteral("row %1").arg(r)});
+    return t;
+}
+
+} // namespace
+
+TEST(LayoutTest, NestedGroupsRestartTheirSumsAndFootersShowTheGroupsLastRow)
+{
+    const PageModel model = layoutReport(workersReport(), workersTable());
+    ASSERT_EQ(model.pageCount(), 1);
+    const QStringList expected = {
+        "title=Сводка по работникам",
+        "fioHeader=Иванов", "nomHeader=A",
+        "detailNote=i-a-1", "runningTotal=10,50",
+        "detailNote=i-a-2", "runningTotal=30,75",
+        "nomLast=i-a-2", "nomQty=3", "nomSum=30,75", "nomRunningFio=30,75",
+        "nomHeader=B",
+        "detailNote=i-b-1", "runningTotal=35,75",
+        "nomLast=i-b-1", "nomQty=3", "nomSum=5,00", "nomRunningFio=35,75",
+        "fioLast=i-b-1", "fioSum=35,75", "fioSumNet=29,792",
+        // The outer group changed: the inner group "B" starts anew too.
+        "fioHeader=Петров", "nomHeader=B",
+        "detailNote=p-b-1", "runningTotal=42,88",
+        "detailNote=p-b-2", "runningTotal=43,88",
+        "nomLast=p-b-2", "nomQty=9", "nomSum=8,13", "nomRunningFio=8,13",
+        "nomHeader=C",
+        "detailNote=p-c-1", "runningTotal=45,88",
+        "nomLast=p-c-1", "nomQty=6", "nomSum=2,00", "nomRunningFio=10,13",
+        "fioLast=p-c-1", "fioSum=10,13", "fioSumNet=8,438",
+        "lastNote=p-c-1", "total=45,88",
+        "page=1",
+    };
+    EXPECT_EQ(printOrder(model), expected);
+
+    // Bands are stacked from the top margin without gaps, in print order.
+    const Page& page = model.pages[0];
+    double y = 10;
+    for (const PlacedBand& band : page.bands) {
+        if (band.kind == BandKind::PageFooter)
+            continue;
+        EXPECT_NEAR(band.rect.top(), y, kEps);
+        y = band.rect.bottom();
+    }
+    // A footer is laid out while its group's last row is current.
+    for (const PlacedBand& band : page.bands) {
+        if (band.kind == BandKind::GroupFooter)
+            EXPECT_TRUE(band.row == 1 || band.row == 2 || band.row == 4 || band.row == 5) << band.row;
+    }
+}
+
+TEST(LayoutTest, EmptyDatasetPrintsTitleZeroTotalsAndPageOne)
+{
+    const PageModel model = layoutReport(workersReport(), TableSource({"fio", "nom", "summa", "kolvo", "note"}));
+    ASSERT_EQ(model.pageCount(), 1);
+    EXPECT_EQ(printOrder(model), QStringList({"title=Сводка по работникам", "lastNote=", "total=0,00", "page=1"}));
+    QVector<BandKind> kinds;
+    for (const PlacedBand& b : model.pages[0].bands)
+        kinds << b.kind;
+    EXPECT_EQ(kinds, QVector<BandKind>({BandKind::ReportHeader, BandKind::ReportFooter, BandKind::PageFooter}));
+}
+
+TEST(LayoutTest, LongReportBreaksPagesBetweenBandsAndNumbersEveryPage)
+{
+    ReportDefinition def = workersReport();
+    // The page number printed in a group header is the page it lands on.
+    def.groups[0].header.addExpression({120, 0, 70, 7}, "'стр. ' + STR(PAGENUMBER)").setName("headerPage");
+    const int rows = 2000;
+    const PageModel model = layoutReport(def, longTable(rows, 13));
+
+    ASSERT_GT(model.pageCount(), 50);
+    const double footerTop = 297 - 10 - def.pageFooter.height;
+    QStringList notes;
+    for (int i = 0; i < model.pageCount(); ++i) {
+        const Page& page = model.pages[i];
+        EXPECT_EQ(page.number, i + 1);
+        EXPECT_EQ(page.textsOf("page"), QStringList({QString::number(i + 1)}));
+        for (const QString& text : page.textsOf("headerPage"))
+            EXPECT_EQ(text, QStringLiteral("стр. %1").arg(i + 1));
+        notes << page.textsOf("detailNote");
+
+        ASSERT_FALSE(page.bands.isEmpty());
+        double lastBottom = 10;
+        for (const PlacedBand& band : page.bands) {
+            if (band.kind == BandKind::PageFooter) {
+                EXPECT_NEAR(band.rect.top(), footerTop, kEps);
+                EXPECT_NEAR(band.rect.bottom(), 297 - 10, kEps);
+                continue;
+            }
+            // Whole bands only, above the footer's reserved room.
+            EXPECT_GE(band.rect.top(), 10 - kEps);
+            EXPECT_LE(band.rect.bottom(), footerTop + kEps);
+            lastBottom = band.rect.bottom();
+        }
+        // A page is left only when the next band does not fit on it.
+        if (i + 1 < model.pageCount()) {
+            const PlacedBand& next = model.pages[i + 1].bands.first();
+            EXPECT_GT(lastBottom + next.rect.height(), footerTop) << "page " << i + 1;
+            EXPECT_NEAR(next.rect.top(), 10, kEps);
+        }
+    }
+    // Every row printed once, in order.
+    ASSERT_EQ(notes.size(), rows);
+    for (int r = 0; r < rows; ++r)
+        ASSERT_EQ(notes[r], QStringLiteral("row %1").arg(r));
+    EXPECT_EQ(model.textsOf("total"), QStringList({"2500,00"}));
+}
+
+TEST(LayoutTest, WrappedTextGrowsItsBandAndPushesTheNextDown)
+{
+    ReportDefinition def;
+    def.detail.height = 5;
+    def.detail.addField({0, 0, 30, 5}, "nom").setName("nom").setWordWrap();
+    def.detail.addField({40, 0, 20, 5}, "kolvo").setName("kolvo");
+    TableSource data({"nom", "kolvo"}, {{"Короткое", 1},
+                                        {"Очень длинное наименование изделия, которое не помещается в одну строку", 2},
+                                        {"Ещё", 3}});
+    const PageModel model = layoutReport(def, data);
+    const Page& page = model.pages[0];
+    ASSERT_EQ(page.bands.size(), 3);
+    EXPECT_NEAR(page.bands[0].rect.height(), 5, kEps);
+    EXPECT_GT(page.bands[1].rect.height(), 10);   // three lines or more at 9 pt in 30 mm
+    EXPECT_NEAR(page.bands[2].rect.top(), page.bands[1].rect.bottom(), kEps);
+    EXPECT_NEAR(page.bands[2].rect.height(), 5, kEps);
+
+    const QStringList texts = page.textsOf("nom");
+    EXPECT_FALSE(texts[0].contains('\n'));
+    const QStringList lines = texts[1].split('\n');
+    EXPECT_GE(lines.size(), 3);
+    EXPECT_EQ(lines.join(' '), "Очень длинное наименование изделия, которое не помещается в одну строку");
+    EXPECT_EQ(page.textsOf("kolvo"), QStringList({"1", "2", "3"}));
+}
+
+TEST(LayoutTest, PageSetupShadingFramesAndLinesArePositionedInMillimetres)
+{
+    ReportDefinition def;
+    def.page.orientation = PaperOrientation::Landscape;
+    def.page.leftMargin = 20;
+    def.page.topMargin = 15;
+    def.reportHeader.height = 10;
+    def.reportHeader.background = QColor(0xF4, 0xF4, 0xF4);
+    def.reportHeader.addLabel({5, 2, 50, 6}, "Заголовок").setName("t").setFrame(AllSides, 0.3);
+    def.reportHeader.addLine({0, 9}, {267, 9}, 0.5);
+    def.reportHeader.addBox({100, 1, 20, 8}, QColor(0xDC, 0xDC, 0xDC), TopSide);
+
+    const PageModel model = layoutReport(def, TableSource({"x"}));
+    const Page& page = model.pages[0];
+    EXPECT_EQ(page.size, QSizeF(297, 210));
+    ASSERT_EQ(page.bands.size(), 1);
+    EXPECT_EQ(page.bands[0].rect, QRectF(20, 15, 297 - 20 - 10, 10));
+
+    ASSERT_EQ(page.texts.size(), 1);
+    EXPECT_EQ(page.texts[0].rect, QRectF(25, 17, 50, 6));
+    EXPECT_EQ(page.texts[0].text, "Заголовок");
+
+    ASSERT_EQ(page.boxes.size(), 2);
+    EXPECT_EQ(page.boxes[0].rect, QRectF(20, 15, 267, 10));
+    EXPECT_EQ(page.boxes[0].fill, QColor(0xF4, 0xF4, 0xF4));
+    EXPECT_EQ(page.boxes[1].rect, QRectF(120, 16, 20, 8));
+
+    // Four sides of the label's frame, the ruled line, the box's top side.
+    ASSERT_EQ(page.lines.size(), 6);
+    QVector<QLineF> lines;
+    for (const LinePrimitive& l : page.lines)
+        lines << l.line;
+    EXPECT_TRUE(lines.contains(QLineF(25, 17, 75, 17)));
+    EXPECT_TRUE(lines.contains(QLineF(25, 23, 75, 23)));
+    EXPECT_TRUE(lines.contains(QLineF(25, 17, 25, 23)));
+    EXPECT_TRUE(lines.contains(QLineF(75, 17, 75, 23)));
+    EXPECT_TRUE(lines.contains(QLineF(20, 24, 287, 24)));
+    EXPECT_TRUE(lines.contains(QLineF(120, 16, 140, 16)));
+    EXPECT_DOUBLE_EQ(page.lines[4].width, 0.5);
+}
+
+TEST(LayoutTest, BandTallerThanAPageIsPlacedOnAFreshPageWithoutLooping)
+{
+    ReportDefinition def;
+    def.reportHeader.height = 20;
+    def.detail.height = 300;
+    def.detail.addField({0, 0, 50, 5}, "x").setName("x");
+    def.pageFooter.height = 5;
+    def.pageFooter.addExpression({0, 0, 20, 5}, "PAGENUMBER").setName("page");
+    const PageModel model = layoutReport(def, TableSource({"x"}, {{1}, {2}}));
+    EXPECT_EQ(model.pageCount(), 3);
+    EXPECT_EQ(model.textsOf("x"), QStringList({"1", "2"}));
+    EXPECT_EQ(model.textsOf("page"), QStringList({"1", "2", "3"}));
+}
+
+TEST(LayoutTest, DefinitionMistakesAreReported)
+{
+    ReportDefinition def = workersReport();
+    def.detail.addField({0, 0, 10, 5}, "nosuchfield").setName("Broken");
+    QString text = errorOf([&] { layoutReport(def, workersTable()); });
+    EXPECT_TRUE(text.contains("Неизвестное поле \"nosuchfield\"")) << text.toStdString();
+    EXPECT_TRUE(text.contains("Broken")) << text.toStdString();
+
+    def = workersReport();
+    def.findItem("total")->mask = "#0,0.0x";
+    text = errorOf([&] { layoutReport(def, workersTable()); });
+    EXPECT_TRUE(text.contains("Недопустимая маска числа")) << text.toStdString();
+
+    def = workersReport();
+    def.groups[1].expression = " ";
+    text = errorOf([&] { layoutReport(def, workersTable()); });
+    EXPECT_TRUE(text.contains("не задано выражение")) << text.toStdString();
+
+    // A title set by name before laying out, as the report windows do.
+    def = workersReport();
+    def.findItem("title")->text = "Отчёт за март";
+    EXPECT_EQ(layoutReport(def, workersTable()).textsOf("title"), QStringList({"Отчёт за март"}));
+    EXPECT_EQ(def.findItem("nosuch"), nullptr);
+}
+
+TEST(LayoutTest, TenThousandRowsLayOutQuickly)
+{
+    const TableSource data = longTable(10000, 25);
+    QElapsedTimer timer;
+    timer.start();
+    const PageModel model = layoutReport(workersReport(), data);
+    const qint64 ms = timer.elapsed();
+    std::cout << "10000 rows, " << model.pageCount() << " pages laid out in " << ms << " ms" << std::endl;
+    EXPECT_EQ(model.pages.last().textsOf("page"), QStringList({QString::number(model.pageCount())}));
+    EXPECT_EQ(model.textsOf("total"), QStringList({"12500,00"}));
+    // Generous for a loaded machine; catches anything worse than linear.
+    EXPECT_LT(ms, 2000);
+}

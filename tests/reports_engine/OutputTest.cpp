@@ -1,0 +1,193 @@
+#include "tests/reports_engine/ReportFixtures.h"
+
+#include "db/Dataset.h"
+#include "reports/engine/DatasetSource.h"
+#include "reports/engine/ReportPreview.h"
+#include "tests/support/ScriptedDialogs.h"
+#include "tests/support/TestDatabase.h"
+
+#include <QAction>
+#include <QDialog>
+#include <QFileInfo>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace report;
+
+namespace {
+
+// The workers fixture repeated until it fills several pages.
+TableSource manyWorkers(int copies)
+{
+    const TableSource base = workersTable();
+    TableSource t({"fio", "nom", "summa", "kolvo", "note"});
+    for (int c = 0; c < copies; ++c) {
+        for (int r = 0; r < base.rowCount(); ++r) {
+            QVector<QVariant> row;
+            for (int col = 0; col < base.columnCount(); ++col)
+                row << base.value(r, col);
+            row[0] = row[0].toString() + QStringLiteral(" %1").arg(c, 3, 10, QLatin1Char('0'));
+            t.addRow(row);
+        }
+    }
+    return t;
+}
+
+} // namespace
+
+TEST(PdfOutputTest, PdfHoldsTheCyrillicTextOfEveryPage)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString file = dir.filePath("Сводка.pdf");
+    const PageModel model = layoutReport(workersReport(), manyWorkers(30));
+    ASSERT_GT(model.pageCount(), 2);
+    writePdf(model, file);
+
+    EXPECT_EQ(pdfPageCount(file), model.pageCount());
+    const QString text = pdfText(file);
+    EXPECT_TRUE(text.contains("Сводка по работникам"));
+    EXPECT_TRUE(text.contains("Иванов 000"));
+    EXPECT_TRUE(text.contains("Петров 029"));
+    EXPECT_TRUE(text.contains("Итого:"));
+    EXPECT_TRUE(text.contains("29,792"));
+    EXPECT_TRUE(text.contains(model.textsOf("total").value(0)));
+    // pdftotext separates pages by form feeds; each ends with its number.
+    const QStringList pages = text.split('\f', Qt::SkipEmptyParts);
+    ASSERT_EQ(pages.size(), model.pageCount());
+    for (int i = 0; i < pages.size(); ++i) {
+        const QStringList lines = pages[i].trimmed().split('\n');
+        EXPECT_EQ(lines.last().trimmed(), QString::number(i + 1));
+    }
+}
+
+TEST(PdfOutputTest, UnwritableFileIsAnError)
+{
+    const PageModel model = layoutReport(workersReport(), workersTable());
+    try {
+        writePdf(model, "/nonexistent-folder/report.pdf");
+        FAIL() << "no error";
+    } catch (const ReportError& e) {
+        EXPECT_EQ(e.text(), "Не удалось записать файл \"/nonexistent-folder/report.pdf\"");
+    }
+}
+
+TEST(PdfOutputTest, PrinterGetsTheSelectedPageRange)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath("printed.pdf");
+    const PageModel model = layoutReport(workersReport(), manyWorkers(30));
+    ASSERT_GE(model.pageCount(), 3);
+
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(file);
+    printer.setPageLayout(model.setup.pageLayout());
+    printer.setFromTo(2, 3);
+    printPages(model, printer);
+
+    EXPECT_EQ(pdfPageCount(file), 2);
+    const QStringList pages = pdfText(file).split('\f', Qt::SkipEmptyParts);
+    ASSERT_EQ(pages.size(), 2);
+    EXPECT_EQ(pages[0].trimmed().split('\n').last().trimmed(), "2");
+    EXPECT_EQ(pages[1].trimmed().split('\n').last().trimmed(), "3");
+    EXPECT_FALSE(pages[0].contains("Сводка по работникам"));   // the title is on page 1 only
+}
+
+TEST(PreviewTest, PreviewShowsEveryPageAndSavesAPdf)
+{
+    QTemporaryDir dir;
+    const PageModel model = layoutReport(workersReport(), manyWorkers(30));
+    ScriptedDialogs dialogs;
+    int previewPages = -1;
+    QString caption;
+    dialogs.onModal("ReportPreview", [&](QDialog& dialog) {
+        caption = dialog.windowTitle();
+        auto* preview = dialog.findChild<QPrintPreviewWidget*>();
+        if (preview) {
+            preview->updatePreview();
+            previewPages = preview->pageCount();
+        }
+        auto* save = dialog.findChild<QAction*>("ActSavePdf");
+        if (!save)
+            return -1;
+        EXPECT_EQ(save->text(), "Сохранить в PDF");
+        save->trigger();
+        return int(QDialog::Accepted);
+    });
+
+    QStringList asked;
+    PreviewServices services;
+    services.showModal = [&](QDialog& d) { return dialogs.showModal(d); };
+    services.askPdfFileName = [&](QWidget*) {
+        asked << "asked";
+        return dir.filePath("отчёт");   // the suffix is added
+    };
+    services.showError = [&](QWidget*, const QString& text) { ADD_FAILURE() << text.toStdString(); };
+
+    EXPECT_EQ(showPreview(model, services), int(QDialog::Accepted));
+    EXPECT_EQ(dialogs.shownWindows(), QStringList({"ReportPreview"}));
+    EXPECT_EQ(caption, "Сводка по работникам");
+    EXPECT_EQ(previewPages, model.pageCount());
+    EXPECT_EQ(asked.size(), 1);
+    const QString file = dir.filePath("отчёт.pdf");
+    ASSERT_TRUE(QFileInfo::exists(file));
+    EXPECT_EQ(pdfPageCount(file), model.pageCount());
+    EXPECT_TRUE(pdfText(file).contains("Сводка по работникам"));
+}
+
+TEST(PreviewTest, SavingToAnUnwritablePlaceShowsTheErrorAndCancelSavesNothing)
+{
+    const PageModel model = layoutReport(workersReport(), workersTable());
+    QStringList answers = {"/nonexistent-folder/r.pdf", ""};
+    QStringList errors;
+    PreviewServices services;
+    services.askPdfFileName = [&](QWidget*) { return answers.takeFirst(); };
+    services.showError = [&](QWidget*, const QString& text) { errors << text; };
+    services.showModal = [&](QDialog& dialog) {
+        auto* save = dialog.findChild<QAction*>("ActSavePdf");
+        if (!save)
+            return -1;
+        save->trigger();   // fails
+        save->trigger();   // cancelled
+        return 0;
+    };
+    EXPECT_EQ(showPreview(model, services), 0);
+    EXPECT_TRUE(answers.isEmpty());
+    EXPECT_EQ(errors, QStringList({"Не удалось записать файл \"/nonexistent-folder/r.pdf\""}));
+}
+
+TEST(DatasetSourceTest, ReportOverARealQueryUsesItsVisibleRowsAndExactDecimals)
+{
+    TestDatabase db;
+    Dataset q(db.db(), "t_Report");
+    q.setSql("select * from (values "
+             "('Иванов'::varchar(50), 'A'::char(10), 10.50::numeric(10,2), 1::bigint, 'i-a-1'::text), "
+             "('Иванов', 'A', 20.25, 2, 'i-a-2'), "
+             "('Иванов', 'B', 5.00, 3, 'i-b-1'), "
+             "('Петров', 'B', 7.13, 4, 'p-b-1'), "
+             "('Сидоров', 'C', 100.01, 7, 's-c-1')"
+             ") t(fio, nom, summa, kolvo, note) order by fio, nom, note");
+    q.open();
+    q.setFilter("fio<>'Сидоров'");
+    q.setFiltered(true);
+    q.setRecNo(3);
+
+    ReportDefinition def = workersReport();
+    def.detail.addField({0, 0, 10, 5}, "nom").setName("paddedNom").setAlignment(Qt::AlignCenter);
+    const PageModel model = layoutReport(def, DatasetSource(q));
+
+    EXPECT_EQ(q.recNo(), 3);   // the dataset's current row is left alone
+    EXPECT_EQ(model.textsOf("fioHeader"), QStringList({"Иванов", "Петров"}));
+    // Blanks of char(10) are not printed, and a value padded differently
+    // (VALUES pads only its first row) is still the same group.
+    EXPECT_EQ(model.textsOf("paddedNom"), QStringList({"A", "A", "B", "B"}));
+    EXPECT_EQ(model.textsOf("nomSum"), QStringList({"30,75", "5,00", "7,13"}));
+    EXPECT_EQ(model.textsOf("nomQty"), QStringList({"3", "3", "4"}));
+    EXPECT_EQ(model.textsOf("total"), QStringList({"42,88"}));
+
+    q.close();
+    EXPECT_THROW(DatasetSource{q}, ReportError);
+}
