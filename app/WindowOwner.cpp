@@ -1,5 +1,14 @@
 #include "app/WindowOwner.h"
 #include "app/TForm23.h"
+#include "app/TDataModule6.h"
+#include "catalogs/TForm2.h"
+#include "catalogs/TForm26.h"
+#include "catalogs/TForm29.h"
+#include "catalogs/TForm3.h"
+#include "catalogs/TForm5.h"
+#include "catalogs/TForm7.h"
+#include "catalogs/TForm8.h"
+#include "catalogs/TForm9.h"
 #include "journal/TForm1.h"
 
 WindowOwner::WindowOwner(const AppContext& context) : m_ctx(context) {}
@@ -8,6 +17,14 @@ WindowOwner::~WindowOwner()
 {
     // Windows go before the journal, which owns the data module.
     m_form23.reset();
+    m_form29.reset();
+    m_form26.reset();
+    m_form9.reset();
+    m_form8.reset();
+    m_form7.reset();
+    m_form5.reset();
+    m_form3.reset();
+    m_form2.reset();
     m_form1.reset();
 }
 
@@ -18,6 +35,21 @@ bool WindowOwner::start(const QStringList& arguments)
         return false;
     m_form23 = std::make_unique<TForm23>(m_ctx, *m_form1);
     m_form1->setLoginTimer(m_form23->Timer1);
+    TDataModule6& dm = *m_form1->dataModule();
+    m_form2 = std::make_unique<TForm2>(m_ctx, dm);
+    m_form3 = std::make_unique<TForm3>(m_ctx, dm);
+    m_form5 = std::make_unique<TForm5>(m_ctx, dm);
+    m_form7 = std::make_unique<TForm7>(m_ctx, dm);
+    m_form8 = std::make_unique<TForm8>(m_ctx, dm);
+    m_form9 = std::make_unique<TForm9>(m_ctx, dm);
+    m_form26 = std::make_unique<TForm26>(m_ctx, dm);
+    m_form29 = std::make_unique<TForm29>(m_ctx, dm);
+    m_form3->setEditor(*m_form7);
+    m_form5->setEditor(*m_form2);
+    m_form8->setEditor(*m_form9);
+    m_form26->setEditor(*m_form29);
+    m_form29->setList(*m_form26);
+    m_form1->setCatalogWindows(m_form5.get(), m_form3.get(), m_form8.get(), m_form26.get());
     return true;
 }
 

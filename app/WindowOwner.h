@@ -7,6 +7,14 @@
 class TDataModule6;
 class TForm1;
 class TForm23;
+class TForm2;
+class TForm3;
+class TForm5;
+class TForm7;
+class TForm8;
+class TForm9;
+class TForm26;
+class TForm29;
 
 // Creates the data module and every window once, in the start-up order,
 // hands each window the peers it needs, and owns them all.
@@ -23,9 +31,25 @@ public:
     TDataModule6& dataModule() const;
     TForm1& form1() const { return *m_form1; }
     TForm23& form23() const { return *m_form23; }
+    TForm2& form2() const { return *m_form2; }
+    TForm3& form3() const { return *m_form3; }
+    TForm5& form5() const { return *m_form5; }
+    TForm7& form7() const { return *m_form7; }
+    TForm8& form8() const { return *m_form8; }
+    TForm9& form9() const { return *m_form9; }
+    TForm26& form26() const { return *m_form26; }
+    TForm29& form29() const { return *m_form29; }
 
 private:
     AppContext m_ctx;
     std::unique_ptr<TForm1> m_form1;
     std::unique_ptr<TForm23> m_form23;
+    std::unique_ptr<TForm2> m_form2;
+    std::unique_ptr<TForm3> m_form3;
+    std::unique_ptr<TForm5> m_form5;
+    std::unique_ptr<TForm7> m_form7;
+    std::unique_ptr<TForm8> m_form8;
+    std::unique_ptr<TForm9> m_form9;
+    std::unique_ptr<TForm26> m_form26;
+    std::unique_ptr<TForm29> m_form29;
 };

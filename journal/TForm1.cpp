@@ -5,6 +5,10 @@
 #include "app/TDataModule6.h"
 #include "app/VersionCheck.h"
 #include "app/WindowUtil.h"
+#include "catalogs/TForm26.h"
+#include "catalogs/TForm3.h"
+#include "catalogs/TForm5.h"
+#include "catalogs/TForm8.h"
 #include "db/Command.h"
 #include "db/ConnectionText.h"
 #include "journal/DayPosting.h"
@@ -366,4 +370,61 @@ void TForm1::VersionCheck()
             m_ctx.lifetime.requestTerminate();
         }
     });
+}
+
+void TForm1::setCatalogWindows(TForm5* workers, TForm3* products, TForm8* kinds, TForm26* groups)
+{
+    m_workers = workers;
+    m_products = products;
+    m_kinds = kinds;
+    m_groups = groups;
+    const struct {
+        QAction* action;
+        bool wired;
+        void (TForm1::*handler)();
+    } items[] = {
+        {ActWorkers, workers != nullptr, &TForm1::ActWorkersExecute},
+        {ActProducts, products != nullptr, &TForm1::ActProductsExecute},
+        {ActOperations, kinds != nullptr, &TForm1::ActOperationsExecute},
+        {ActGroups, groups != nullptr, &TForm1::ActGroupsExecute},
+    };
+    for (const auto& item : items) {
+        item.action->setEnabled(item.wired);
+        connect(item.action, &QAction::triggered, this, item.handler, Qt::UniqueConnection);
+    }
+}
+
+namespace {
+
+// A catalog opened from the menu: prepared as its menu item says, shown,
+// and its query closed afterwards.
+template <class List>
+void openCatalog(TForm1& journal, DialogService& dialogs, List* list)
+{
+    if (!list || !dialogs.guarded(&journal, [list] { list->prepareCatalog(); }))
+        return;
+    journal.showChild(*list);
+    dialogs.guarded(&journal, [list] { list->finishCatalog(); });
+}
+
+} // namespace
+
+void TForm1::ActWorkersExecute()
+{
+    openCatalog(*this, m_ctx.dialogs, m_workers);
+}
+
+void TForm1::ActProductsExecute()
+{
+    openCatalog(*this, m_ctx.dialogs, m_products);
+}
+
+void TForm1::ActOperationsExecute()
+{
+    openCatalog(*this, m_ctx.dialogs, m_kinds);
+}
+
+void TForm1::ActGroupsExecute()
+{
+    openCatalog(*this, m_ctx.dialogs, m_groups);
 }

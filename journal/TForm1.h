@@ -18,6 +18,10 @@ class QPushButton;
 class QRadioButton;
 class QTimer;
 class TDataModule6;
+class TForm26;
+class TForm3;
+class TForm5;
+class TForm8;
 
 // The journal window ("Табель"): the shift records of one day and shift.
 class TForm1 : public QDialog {
@@ -34,6 +38,8 @@ public:
 
     // Peers the window owner hands over.
     void setLoginTimer(QTimer* timer) { m_loginTimer = timer; }
+    // The catalogs of the menu "Справочники"; their items are enabled here.
+    void setCatalogWindows(TForm5* workers, TForm3* products, TForm8* kinds, TForm26* groups);
 
     // Window state other windows read and the login sets.
     int currentShift = 1;
@@ -95,6 +101,12 @@ public:
     // when it is active again.
     int showChild(QDialog& child);
 
+    // Menu "Справочники": each list opened as the catalog.
+    void ActWorkersExecute();
+    void ActProductsExecute();
+    void ActOperationsExecute();
+    void ActGroupsExecute();
+
 protected:
     void showEvent(QShowEvent* event) override;
 
@@ -106,5 +118,9 @@ private:
     AppContext m_ctx;
     TDataModule6* m_dm = nullptr;
     QTimer* m_loginTimer = nullptr;
+    TForm5* m_workers = nullptr;
+    TForm3* m_products = nullptr;
+    TForm8* m_kinds = nullptr;
+    TForm26* m_groups = nullptr;
     bool m_activated = false;
 };

@@ -1,0 +1,58 @@
+#pragma once
+#include "app/AppContext.h"
+#include "catalogs/ListMode.h"
+#include "db/Command.h"
+#include "db/Dataset.h"
+
+#include <QDialog>
+
+class QComboBox;
+class QGroupBox;
+class QLineEdit;
+class QPushButton;
+class TDataModule6;
+
+// The worker editor ("Работники"): adds a worker or changes one.
+class TForm2 : public QDialog {
+    Q_OBJECT
+public:
+    TForm2(const AppContext& context, TDataModule6& dm, QWidget* parent = nullptr);
+
+    int Tag = EditorMode::New;   // 1 new worker, 2 change of workerId
+    int workerId = 0;
+
+    QGroupBox* GroupBox1;        // Данные о работнике
+    QLineEdit* Edit1;            // ФИО
+    QComboBox* LCB_department;   // Подразделение
+    QComboBox* LCB_staffpos;     // Должность
+    QComboBox* LCB_roles;        // Роль
+    QPushButton* Button1;        // Записать
+    QPushButton* Button2;        // Отмена
+
+    // The statements of the editor and of the workers list.
+    Command cmd_person;
+    // The lookup tables of the three lists.
+    Dataset Departments;
+    Dataset Staffpos;
+    Dataset Roles;
+
+    // Re-reads the lookup tables (positions, roles, departments); each list
+    // keeps the entry chosen in it when that entry is still there.
+    void reopenLookups();
+    // Chooses in each list the entry that shows what a worker holds as his
+    // position; the position list shows nothing when no position matches.
+    void preselect(const QString& position);
+    // What is stored as the worker's position: the text of "Должность".
+    QString positionText() const;
+
+    void Button1Click();
+    void FormActivate();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    AppContext m_ctx;
+    TDataModule6& m_dm;
+};
