@@ -10,7 +10,7 @@ packages=(
   unixodbc unixodbc-dev odbc-postgresql
   postgresql postgresql-client
   libxlsxwriter-dev libgtest-dev googletest
-  fonts-dejavu-core xvfb x11-apps imagemagick poppler-utils xdg-utils
+  fonts-dejavu-core xvfb x11-apps imagemagick poppler-utils xdg-utils unzip
 )
 
 missing=()
