@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPageRanges>
 #include <QPainter>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
@@ -15,25 +16,22 @@ namespace report {
 void printPages(const PageModel& model, QPrinter& printer)
 {
     printer.setFullPage(true);   // pages are positioned from the paper's corner
-    const int count = model.pages.size();
-    int from = printer.fromPage();
-    int to = printer.toPage();
-    if (from <= 0 || to <= 0) {
-        from = 1;
-        to = count;
+    const QPageRanges ranges = printer.pageRanges();
+    QVector<int> selected;
+    for (int page = 1; page <= model.pages.size(); ++page) {
+        if (ranges.isEmpty() || ranges.contains(page))
+            selected << page;
     }
-    from = qBound(1, from, count);
-    to = qBound(from, to, count);
 
     QPainter painter;
     if (!painter.begin(&printer))
         throw ReportError(QStringLiteral("Не удалось начать печать"));
     const double perMmX = printer.logicalDpiX() / 25.4;
     const double perMmY = printer.logicalDpiY() / 25.4;
-    for (int page = from; page <= to; ++page) {
-        if (page > from)
+    for (int i = 0; i < selected.size(); ++i) {
+        if (i > 0)
             printer.newPage();
-        paintPage(painter, model.pages[page - 1], perMmX, perMmY);
+        paintPage(painter, model.pages[selected[i] - 1], perMmX, perMmY);
     }
     painter.end();
 }

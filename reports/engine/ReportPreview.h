@@ -21,8 +21,8 @@ struct PreviewServices {
     std::function<void(QWidget* parent, const QString& text)> showError;
 };
 
-// Paints the pages the printer's range selects (all when none is set) onto
-// the printer, one sheet each. Throws ReportError when printing cannot start.
+// Paints the pages the printer's page ranges select (all when none are
+// set) onto the printer, one sheet each. Throws ReportError when printing cannot start.
 void printPages(const PageModel& model, QPrinter& printer);
 
 // Shows the pages in a modal print preview (object name "ReportPreview")

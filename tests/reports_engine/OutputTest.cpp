@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QDialog>
 #include <QFileInfo>
+#include <QPageRanges>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QTemporaryDir>
@@ -74,26 +75,42 @@ TEST(PdfOutputTest, UnwritableFileIsAnError)
     }
 }
 
-TEST(PdfOutputTest, PrinterGetsTheSelectedPageRange)
+TEST(PdfOutputTest, PrinterGetsTheSelectedPages)
 {
     QTemporaryDir dir;
-    const QString file = dir.filePath("printed.pdf");
     const PageModel model = layoutReport(workersReport(), manyWorkers(30));
     ASSERT_GE(model.pageCount(), 3);
 
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(file);
-    printer.setPageLayout(model.setup.pageLayout());
-    printer.setFromTo(2, 3);
-    printPages(model, printer);
+    struct Case {
+        QPageRanges ranges;
+        QStringList pageNumbers;
+    };
+    QPageRanges twoToThree, oneAndThree;
+    twoToThree.addRange(2, 3);
+    oneAndThree.addPage(1);
+    oneAndThree.addPage(3);
+    QStringList all;
+    for (int p = 1; p <= model.pageCount(); ++p)
+        all << QString::number(p);
+    const Case cases[] = {{twoToThree, {"2", "3"}}, {oneAndThree, {"1", "3"}}, {QPageRanges(), all}};
 
-    EXPECT_EQ(pdfPageCount(file), 2);
-    const QStringList pages = pdfText(file).split('\f', Qt::SkipEmptyParts);
-    ASSERT_EQ(pages.size(), 2);
-    EXPECT_EQ(pages[0].trimmed().split('\n').last().trimmed(), "2");
-    EXPECT_EQ(pages[1].trimmed().split('\n').last().trimmed(), "3");
-    EXPECT_FALSE(pages[0].contains("Сводка по работникам"));   // the title is on page 1 only
+    int n = 0;
+    for (const Case& c : cases) {
+        const QString file = dir.filePath(QStringLiteral("printed%1.pdf").arg(++n));
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(file);
+        printer.setPageLayout(model.setup.pageLayout());
+        printer.setPageRanges(c.ranges);
+        printPages(model, printer);
+
+        // Each printed page ends with its page number.
+        QStringList printed;
+        for (const QString& page : pdfText(file).split('\f', Qt::SkipEmptyParts))
+            printed << page.trimmed().split('\n').last().trimmed();
+        EXPECT_EQ(printed, c.pageNumbers);
+        EXPECT_EQ(pdfPageCount(file), c.pageNumbers.size());
+    }
 }
 
 TEST(PreviewTest, PreviewShowsEveryPageAndSavesAPdf)
