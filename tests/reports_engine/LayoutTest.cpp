@@ -31,7 +31,7 @@ TableSource longTable(int rows, int groupSize)
 
 } // namespace
 
-TEST(LayoutTest, NestedGroupsRestartTheirSumsAndFootersShowTheGroupsLastRow)
+TEST(EngineLayoutTest, NestedGroupsRestartTheirSumsAndFootersShowTheGroupsLastRow)
 {
     const PageModel model = layoutReport(workersReport(), workersTable());
     ASSERT_EQ(model.pageCount(), 1);
@@ -77,7 +77,7 @@ TEST(LayoutTest, NestedGroupsRestartTheirSumsAndFootersShowTheGroupsLastRow)
     EXPECT_EQ(footerRows, QVector<int>({1, 2, 2, 4, 5, 5}));
 }
 
-TEST(LayoutTest, EmptyDatasetPrintsTitleZeroTotalsAndPageOne)
+TEST(EngineLayoutTest, EmptyDatasetPrintsTitleZeroTotalsAndPageOne)
 {
     const PageModel model = layoutReport(workersReport(), TableSource({"fio", "nom", "summa", "kolvo", "note"}));
     ASSERT_EQ(model.pageCount(), 1);
@@ -88,7 +88,7 @@ TEST(LayoutTest, EmptyDatasetPrintsTitleZeroTotalsAndPageOne)
     EXPECT_EQ(kinds, QVector<BandKind>({BandKind::ReportHeader, BandKind::ReportFooter, BandKind::PageFooter}));
 }
 
-TEST(LayoutTest, LongReportBreaksPagesBetweenBandsAndNumbersEveryPage)
+TEST(EngineLayoutTest, LongReportBreaksPagesBetweenBandsAndNumbersEveryPage)
 {
     ReportDefinition def = workersReport();
     // The page number printed in a group header is the page it lands on.
@@ -134,7 +134,7 @@ TEST(LayoutTest, LongReportBreaksPagesBetweenBandsAndNumbersEveryPage)
     EXPECT_EQ(model.textsOf("total"), QStringList({"2500,00"}));
 }
 
-TEST(LayoutTest, WrappedTextGrowsItsBandAndPushesTheNextDown)
+TEST(EngineLayoutTest, WrappedTextGrowsItsBandAndPushesTheNextDown)
 {
     ReportDefinition def;
     def.detail.height = 5;
@@ -159,7 +159,7 @@ TEST(LayoutTest, WrappedTextGrowsItsBandAndPushesTheNextDown)
     EXPECT_EQ(page.textsOf("kolvo"), QStringList({"1", "2", "3"}));
 }
 
-TEST(LayoutTest, PageSetupShadingFramesAndLinesArePositionedInMillimetres)
+TEST(EngineLayoutTest, PageSetupShadingFramesAndLinesArePositionedInMillimetres)
 {
     ReportDefinition def;
     def.page.orientation = PaperOrientation::Landscape;
@@ -200,7 +200,7 @@ TEST(LayoutTest, PageSetupShadingFramesAndLinesArePositionedInMillimetres)
     EXPECT_DOUBLE_EQ(page.lines[4].width, 0.5);
 }
 
-TEST(LayoutTest, BandTallerThanAPageIsPlacedOnAFreshPageWithoutLooping)
+TEST(EngineLayoutTest, BandTallerThanAPageIsPlacedOnAFreshPageWithoutLooping)
 {
     ReportDefinition def;
     def.reportHeader.height = 20;
@@ -214,7 +214,7 @@ TEST(LayoutTest, BandTallerThanAPageIsPlacedOnAFreshPageWithoutLooping)
     EXPECT_EQ(model.textsOf("page"), QStringList({"1", "2", "3"}));
 }
 
-TEST(LayoutTest, DefinitionMistakesAreReported)
+TEST(EngineLayoutTest, DefinitionMistakesAreReported)
 {
     ReportDefinition def = workersReport();
     def.detail.addField({0, 0, 10, 5}, "nosuchfield").setName("Broken");
@@ -239,7 +239,7 @@ TEST(LayoutTest, DefinitionMistakesAreReported)
     EXPECT_EQ(def.findItem("nosuch"), nullptr);
 }
 
-TEST(LayoutTest, TenThousandRowsLayOutQuickly)
+TEST(EngineLayoutTest, TenThousandRowsLayOutQuickly)
 {
     const TableSource data = longTable(10000, 25);
     QElapsedTimer timer;

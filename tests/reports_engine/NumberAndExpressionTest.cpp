@@ -40,7 +40,7 @@ QString errorOf(const std::function<void()>& action)
 
 } // namespace
 
-TEST(NumberFormatTest, MasksAndDefaultFormatUseTheRussianLocale)
+TEST(EngineNumberFormatTest, MasksAndDefaultFormatUseTheRussianLocale)
 {
     struct Case {
         double value;
@@ -79,13 +79,13 @@ TEST(NumberFormatTest, MasksAndDefaultFormatUseTheRussianLocale)
     EXPECT_EQ(NumberFormat::parse("#0.00").format(1.5, QLocale::c()), "1.50");
 }
 
-TEST(NumberFormatTest, MalformedMasksAreRejected)
+TEST(EngineNumberFormatTest, MalformedMasksAreRejected)
 {
     for (const char* mask : {"abc", "#0.00 р.", "0.#0", "0#", "#0.0.0", "#0.0,0", "."})
         EXPECT_NE(errorOf([&] { NumberFormat::parse(mask); }), "<no error>") << mask;
 }
 
-TEST(ExpressionTest, EvaluatesOverTheCurrentRow)
+TEST(EngineExpressionTest, EvaluatesOverTheCurrentRow)
 {
     struct Case {
         const char* expression;
@@ -124,7 +124,7 @@ TEST(ExpressionTest, EvaluatesOverTheCurrentRow)
         EXPECT_EQ(printed(c.expression, c.mask), c.expected) << c.expression;
 }
 
-TEST(ExpressionTest, MistakesAreReportedWithTheExpression)
+TEST(EngineExpressionTest, MistakesAreReportedWithTheExpression)
 {
     struct Case {
         const char* expression;

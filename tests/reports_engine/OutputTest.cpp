@@ -38,7 +38,7 @@ TableSource manyWorkers(int copies)
 
 } // namespace
 
-TEST(PdfOutputTest, PdfHoldsTheCyrillicTextOfEveryPage)
+TEST(EnginePdfOutputTest, PdfHoldsTheCyrillicTextOfEveryPage)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
@@ -64,7 +64,7 @@ TEST(PdfOutputTest, PdfHoldsTheCyrillicTextOfEveryPage)
     }
 }
 
-TEST(PdfOutputTest, UnwritableFileIsAnError)
+TEST(EnginePdfOutputTest, UnwritableFileIsAnError)
 {
     const PageModel model = layoutReport(workersReport(), workersTable());
     try {
@@ -75,7 +75,7 @@ TEST(PdfOutputTest, UnwritableFileIsAnError)
     }
 }
 
-TEST(PdfOutputTest, PrinterGetsTheSelectedPages)
+TEST(EnginePdfOutputTest, PrinterGetsTheSelectedPages)
 {
     QTemporaryDir dir;
     const PageModel model = layoutReport(workersReport(), manyWorkers(30));
@@ -113,7 +113,7 @@ TEST(PdfOutputTest, PrinterGetsTheSelectedPages)
     }
 }
 
-TEST(PreviewTest, PreviewShowsEveryPageAndSavesAPdf)
+TEST(EnginePreviewTest, PreviewShowsEveryPageAndSavesAPdf)
 {
     QTemporaryDir dir;
     const PageModel model = layoutReport(workersReport(), manyWorkers(30));
@@ -155,7 +155,7 @@ TEST(PreviewTest, PreviewShowsEveryPageAndSavesAPdf)
     EXPECT_TRUE(pdfText(file).contains("Сводка по работникам"));
 }
 
-TEST(PreviewTest, SavingToAnUnwritablePlaceShowsTheErrorAndCancelSavesNothing)
+TEST(EnginePreviewTest, SavingToAnUnwritablePlaceShowsTheErrorAndCancelSavesNothing)
 {
     const PageModel model = layoutReport(workersReport(), workersTable());
     QStringList answers = {"/nonexistent-folder/r.pdf", ""};
@@ -176,7 +176,7 @@ TEST(PreviewTest, SavingToAnUnwritablePlaceShowsTheErrorAndCancelSavesNothing)
     EXPECT_EQ(errors, QStringList({"Не удалось записать файл \"/nonexistent-folder/r.pdf\""}));
 }
 
-TEST(DatasetSourceTest, ReportOverARealQueryUsesItsVisibleRowsAndExactDecimals)
+TEST(EngineDatasetSourceTest, ReportOverARealQueryUsesItsVisibleRowsAndExactDecimals)
 {
     TestDatabase db;
     Dataset q(db.db(), "t_Report");
