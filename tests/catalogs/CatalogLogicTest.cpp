@@ -1,0 +1,220 @@
+// The catalogs' logic that needs no window: the keys of the filter fields
+// and of the decimal field, the delete cascade's questions and date, and
+// the statements the editors run.
+#include "app/TDataModule6.h"
+#include "catalogs/CatalogSql.h"
+#include "catalogs/DecimalKeys.h"
+#include "catalogs/FilterKeys.h"
+#include "catalogs/ProductDelete.h"
+#include "db/Command.h"
+#include "db/DbError.h"
+#include "tests/support/TestApp.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <gtest/gtest.h>
+
+TEST(FilterKeys, ArrowsMoveTheListAndEditingKeysDoNothingWhereTheListSaysSo)
+{
+    using A = FilterKeyAction;
+    struct Case {
+        int key;
+        QString text;
+        A arrowsOnly;
+        A noEditingKeys;
+    };
+    const Case cases[] = {
+        {Qt::Key_Up, "", A::Prior, A::Prior},
+        {Qt::Key_Down, "", A::Next, A::Next},
+        {Qt::Key_Left, "", A::Pass, A::Swallow},
+        {Qt::Key_Right, "", A::Pass, A::Swallow},
+        {Qt::Key_Home, "", A::Pass, A::Swallow},
+        {Qt::Key_End, "", A::Pass, A::Swallow},
+        {Qt::Key_Delete, "\x7f", A::Pass, A::Swallow},
+        {Qt::Key_Backspace, "\b", A::Pass, A::Pass},
+        {Qt::Key_A, "a", A::Pass, A::Pass},
+        {Qt::Key_unknown, "Ж", A::Pass, A::Pass},
+        {Qt::Key_Percent, "%", A::Pass, A::Pass},
+        {Qt::Key_Return, "\r", A::Pass, A::Pass},   // the dialog's default button
+        {Qt::Key_Escape, "\x1b", A::Pass, A::Pass}, // the dialog's cancel
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(filterKeyAction(c.key, c.text, FilterKeyPolicy::ArrowsOnly), c.arrowsOnly) << c.key;
+        EXPECT_EQ(filterKeyAction(c.key, c.text, FilterKeyPolicy::ArrowsAndNoEditingKeys), c.noEditingKeys) << c.key;
+    }
+}
+
+TEST(DecimalKeys, DigitsPassCommaAndPointBecomePointOthersAreRefused)
+{
+    EXPECT_EQ(decimalKeyChar(u'0'), QChar(u'0'));
+    EXPECT_EQ(decimalKeyChar(u'9'), QChar(u'9'));
+    EXPECT_EQ(decimalKeyChar(u','), QChar(u'.'));
+    EXPECT_EQ(decimalKeyChar(u'.'), QChar(u'.'));
+    for (const QChar c : QStringLiteral("a-+ e'%_\\б٣"))
+        EXPECT_FALSE(decimalKeyChar(c)) << QString(c).toStdString();
+
+    // Typed into a field: "1,5" arrives as "1.5"; letters never arrive;
+    // Backspace still deletes.
+    QLineEdit field;
+    new DecimalKeyFilter(&field);
+    const struct {
+        int key;
+        QString text;
+    } keys[] = {{Qt::Key_1, "1"}, {Qt::Key_Comma, ","}, {Qt::Key_A, "a"}, {Qt::Key_5, "5"},
+                {Qt::Key_Minus, "-"}, {Qt::Key_2, "2"}, {Qt::Key_Backspace, "\b"}};
+    for (const auto& k : keys) {
+        QKeyEvent e(QEvent::KeyPress, k.key, Qt::NoModifier, k.text);
+        QApplication::sendEvent(&field, &e);
+    }
+    EXPECT_EQ(field.text(), "1.5");
+}
+
+TEST(DecimalKeys, ExactDecimalsShowWithAPointAndNoTrailingZeros)
+{
+    EXPECT_EQ(decimalEditText(QVariant("0.375000")), "0.375");
+    EXPECT_EQ(decimalEditText(QVariant("2.000000")), "2");
+    EXPECT_EQ(decimalEditText(QVariant("120")), "120");
+    EXPECT_EQ(decimalEditText(QVariant("10.500000")), "10.5");
+    EXPECT_EQ(decimalEditText(QVariant(1.25)), "1.25");
+    EXPECT_EQ(decimalEditText(QVariant()), "");
+}
+
+TEST(ProductDelete, ShiftRecordsAreCountedFromThePreviousMonthOf2000)
+{
+    EXPECT_EQ(ProductDelete::shiftRecordsSince(QDate(2026, 1, 15)), QDate(2000, 12, 1));
+    EXPECT_EQ(ProductDelete::shiftRecordsSince(QDate(2026, 3, 31)), QDate(2000, 2, 1));
+    EXPECT_EQ(ProductDelete::shiftRecordsSince(QDate(2027, 12, 1)), QDate(2000, 11, 1));
+}
+
+TEST(ProductDelete, QuestionsFollowTheCountsAndTheAnswers)
+{
+    struct Case {
+        const char* name;
+        ProductDelete::Usage usage;
+        QVector<bool> answers;
+        QStringList asked;
+        bool operations, shiftRecords, product;
+    };
+    using namespace ProductDelete;
+    const Case cases[] = {
+        {"neither, yes", {0, 0}, {true}, {kProductQuestion}, false, false, true},
+        {"neither, no", {0, 0}, {false}, {kProductQuestion}, false, false, false},
+        {"prices only, yes yes", {0, 3}, {true, true}, {kPricesQuestion, kProductQuestion}, true, false, true},
+        {"prices only, no yes", {0, 3}, {false, true}, {kPricesQuestion, kProductQuestion}, false, false, true},
+        {"records only, yes", {5, 0}, {true}, {kRecordsQuestion}, false, true, true},
+        {"both, yes yes", {5, 3}, {true, true}, {kPricesQuestion, kRecordsQuestion}, true, true, true},
+        {"both, no yes", {5, 3}, {false, true}, {kPricesQuestion, kRecordsQuestion}, false, true, true},
+        {"both, yes no", {5, 3}, {true, false}, {kPricesQuestion, kRecordsQuestion}, true, false, false},
+        {"both, no no", {5, 3}, {false, false}, {kPricesQuestion, kRecordsQuestion}, false, false, false},
+    };
+    for (const Case& c : cases) {
+        QStringList asked;
+        int next = 0;
+        const Plan plan = ask(c.usage, [&](const QString& q) {
+            asked << q;
+            return c.answers.value(next++);
+        });
+        EXPECT_EQ(asked, c.asked) << c.name;
+        EXPECT_EQ(plan.operations, c.operations) << c.name;
+        EXPECT_EQ(plan.shiftRecords, c.shiftRecords) << c.name;
+        EXPECT_EQ(plan.product, c.product) << c.name;
+    }
+}
+
+namespace {
+
+// A data module on the test's database, without windows.
+struct Module {
+    TestContext t;
+    TDataModule6 dm{t.dialogs};
+    Module()
+    {
+        dm.ADO_DB.setConnectionText(t.database.db().connectionText());
+        dm.ADO_DB.open();
+    }
+};
+
+} // namespace
+
+TEST(CatalogSql, DuplicatesIgnoreLetterCaseCyrillicTooAndLeaveOutTheRowBeingChanged)
+{
+    Module m;
+    m.t.database.exec("insert into accounts_dep.vid_oper (id, vid) values (1, 'Резка'), (2, 'ёлочная Сборка'), "
+                      "(3, 'O''Brien\\%_')");
+    m.t.database.exec("insert into cmn_gds_and_srv.gds_and_srv (id, s_caption) values (10, 'Шк-100'), (11, 'ab_1')");
+    struct Case {
+        BoundSql count;
+        bool duplicate;
+    };
+    const Case cases[] = {
+        {CatalogSql::kindDuplicate("РЕЗКА"), true},
+        {CatalogSql::kindDuplicate("резка"), true},
+        {CatalogSql::kindDuplicate("ЁЛОЧНАЯ сборка"), true},
+        {CatalogSql::kindDuplicate("Резк"), false},
+        {CatalogSql::kindDuplicate("резка", 1), false},   // the kind itself
+        {CatalogSql::kindDuplicate("резка", 2), true},    // another kind
+        {CatalogSql::kindDuplicate("o'brien\\%_"), true},
+        {CatalogSql::kindDuplicate("O'Brien\\xx"), false},
+        {CatalogSql::productDuplicate("шк-100"), true},
+        {CatalogSql::productDuplicate("ШК-100", 10), false},
+        {CatalogSql::productDuplicate("шк-100", 11), true},
+        {CatalogSql::productDuplicate("AB%1"), false},   // no wildcards in an equality
+        {CatalogSql::productDuplicate("AB_1"), true},
+    };
+    for (const Case& c : cases) {
+        if (c.duplicate)
+            m.t.dialogs.expectBox(MessageKind::Error, "Уже есть", QMessageBox::Ok, "Ошибка");
+        EXPECT_EQ(CatalogSql::checkDuplicate(m.dm, c.count, "Уже есть"), c.duplicate)
+            << c.count.sql.toStdString() << " " << c.count.params.value("name").toString().toStdString();
+    }
+}
+
+TEST(CatalogSql, TypedTextIsStoredAsTyped)
+{
+    Module m;
+    m.t.database.exec("insert into cmn_classifier.item (id, id_level, s_caption) values (5, 1, 'Корень')");
+    const QString names[] = {"О'Брайен А.", "Back\\slash", "100% и _", "'); drop table accounts_dep.person; --"};
+    for (const QString& name : names) {
+        CatalogSql::run(m.dm.SQL_exec, CatalogSql::workerInsert(name, "Маляр's"));
+        EXPECT_EQ(m.t.database.count(QStringLiteral("select count(*) from accounts_dep.person where fio = '%1' and "
+                                                    "s_staffpos_hl = 'Маляр''s'")
+                                         .arg(QString(name).replace("'", "''"))),
+                  1)
+            << name.toStdString();
+        CatalogSql::run(m.dm.SQL_exec, CatalogSql::groupInsert(name));
+        CatalogSql::run(m.dm.SQL_exec, CatalogSql::productInsert(name, "1.5", 5));
+    }
+    EXPECT_EQ(m.t.database.count("select count(*) from cmn_classifier.item where id_level = 2"), 4);
+    EXPECT_EQ(m.t.database.count("select count(*) from accounts_dep.izdel where massa = 1.5"), 4);
+    EXPECT_EQ(m.t.database.scalar("select marka from accounts_dep.izdel where marka like '100%'").toString(), "100% и _");
+}
+
+TEST(ProductDelete, ConfirmedDeletesRunTogetherOrNotAtAll)
+{
+    Module m;
+    TestDatabase& db = m.t.database;
+    db.exec("insert into accounts_dep.person (id, fio) values (1, 'Иванов И.И.')");
+    db.exec("insert into accounts_dep.vid_oper (id, vid) values (1, 'Резка')");
+    db.exec("insert into cmn_gds_and_srv.gds_and_srv (id, s_caption) values (10, 'СТ-100')");
+    db.exec("insert into accounts_dep.oper (id, vid, i_id, naimen) values (100, 1, 10, 0)");
+    db.exec("insert into accounts_dep.smena (data, smena, w_id, i_id, o_id, cena, kol_vo, brak, time, ok) "
+            "values ('02.03.2026', 1, 1, 10, 100, 1, 5, 0, 8, 'ok')");
+    // The enterprise database refuses to delete goods that operations use.
+    db.exec("create function refuse_goods_delete() returns trigger language plpgsql as $$ begin "
+            "if exists (select 1 from accounts_dep.oper where i_id = old.id) then "
+            "raise exception 'Изделие используется в операциях'; end if; return old; end $$");
+    db.exec("create trigger refuse before delete on cmn_gds_and_srv.gds_and_srv for each row execute function refuse_goods_delete()");
+
+    ProductDelete::Plan plan;
+    plan.shiftRecords = plan.product = true;   // prices kept, records and product confirmed
+    EXPECT_THROW(ProductDelete::run(m.dm.ADO_DB, m.dm.DelSmena, 10, plan), DbError);
+    EXPECT_EQ(db.count("select count(*) from accounts_dep.smena"), 1);
+    EXPECT_FALSE(m.dm.ADO_DB.inTransaction());
+
+    plan.operations = true;
+    ProductDelete::run(m.dm.ADO_DB, m.dm.DelSmena, 10, plan);
+    EXPECT_EQ(db.count("select count(*) from accounts_dep.smena"), 0);
+    EXPECT_EQ(db.count("select count(*) from accounts_dep.oper"), 0);
+    EXPECT_EQ(db.count("select count(*) from cmn_gds_and_srv.gds_and_srv"), 0);
+}
