@@ -7,6 +7,7 @@
 #include "db/FilterExpr.h"
 
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -27,6 +28,9 @@ TForm26::TForm26(const AppContext& context, TDataModule6& dm, QWidget* parent)
     DBGrid1->setAccessibleName(QStringLiteral("Номенклатура"));
     DBGrid1->setDataset(&item);
     DBGrid1->setColumns({{QStringLiteral("s_caption"), QStringLiteral("Наименование"), 400}});
+    // Whole rows are selected; the last column takes the rest of the width.
+    DBGrid1->verticalHeader()->hide();
+    DBGrid1->horizontalHeader()->setStretchLastSection(true);
     layout->addWidget(DBGrid1, 1);
 
     auto* bottom = new QHBoxLayout;

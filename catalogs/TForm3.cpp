@@ -9,6 +9,7 @@
 #include "db/FilterExpr.h"
 
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -38,6 +39,9 @@ TForm3::TForm3(const AppContext& context, TDataModule6& dm, QWidget* parent)
         {QStringLiteral("nom"), QStringLiteral("Номенклатурная группа"), 220},
         massa,
     });
+    // Whole rows are selected; the last column takes the rest of the width.
+    DBGrid1->verticalHeader()->hide();
+    DBGrid1->horizontalHeader()->setStretchLastSection(true);
     layout->addWidget(DBGrid1, 1);
 
     Edit1 = new QLineEdit(this);

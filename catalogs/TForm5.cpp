@@ -9,6 +9,7 @@
 
 #include <QComboBox>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -28,6 +29,9 @@ TForm5::TForm5(const AppContext& context, TDataModule6& dm, QWidget* parent)
         {QStringLiteral("fio"), QStringLiteral("ФИО"), 260},
         {QStringLiteral("s_staffpos_hl"), QStringLiteral("Должность"), 220},
     });
+    // Whole rows are selected; the last column takes the rest of the width.
+    DBGrid1->verticalHeader()->hide();
+    DBGrid1->horizontalHeader()->setStretchLastSection(true);
     layout->addWidget(DBGrid1, 1);
 
     auto* bottom = new QHBoxLayout;

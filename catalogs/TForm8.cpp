@@ -7,6 +7,7 @@
 #include "db/FilterExpr.h"
 
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -23,6 +24,9 @@ TForm8::TForm8(const AppContext& context, TDataModule6& dm, QWidget* parent)
     DBGrid1->setAccessibleName(QStringLiteral("Виды операций"));
     DBGrid1->setDataset(&m_dm.Vid_oper);
     DBGrid1->setColumns({{QStringLiteral("VID"), QStringLiteral("Операции"), 360}});
+    // Whole rows are selected; the last column takes the rest of the width.
+    DBGrid1->verticalHeader()->hide();
+    DBGrid1->horizontalHeader()->setStretchLastSection(true);
     layout->addWidget(DBGrid1, 1);
 
     Edit1 = new QLineEdit(this);
