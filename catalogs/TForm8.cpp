@@ -6,6 +6,7 @@
 #include "catalogs/TForm9.h"
 #include "db/FilterExpr.h"
 
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -64,6 +65,9 @@ TForm8::TForm8(const AppContext& context, TDataModule6& dm, QWidget* parent)
 void TForm8::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
+    // Centred on the window that opened it.
+    if (QWidget* opener = QApplication::activeWindow(); opener && opener != this)
+        move(opener->frameGeometry().center() - rect().center());
     FormActivate();
 }
 

@@ -5,6 +5,7 @@
 #include "catalogs/CatalogSql.h"
 
 #include <QGroupBox>
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -52,6 +53,9 @@ TForm9::TForm9(const AppContext& context, TDataModule6& dm, QWidget* parent)
 void TForm9::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
+    // Centred on the window that opened it.
+    if (QWidget* opener = QApplication::activeWindow(); opener && opener != this)
+        move(opener->frameGeometry().center() - rect().center());
     Edit1->setFocus();
 }
 
