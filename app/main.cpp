@@ -9,16 +9,42 @@
 #include <QLocale>
 #include <QTranslator>
 
+namespace {
+
+// The last line of defence: an exception that escapes a handler is shown
+// like every other error instead of ending the program silently.
+class Application : public QApplication {
+public:
+    Application(int& argc, char** argv, DialogService& dialogs) : QApplication(argc, argv), m_dialogs(dialogs) {}
+
+    bool notify(QObject* receiver, QEvent* event) override
+    {
+        try {
+            return QApplication::notify(receiver, event);
+        } catch (const std::exception& e) {
+            m_dialogs.showException(nullptr, e);
+        } catch (...) {
+            m_dialogs.message(nullptr, MessageKind::Error, QStringLiteral("Ошибка"), QString(), QMessageBox::Ok);
+        }
+        return false;
+    }
+
+private:
+    DialogService& m_dialogs;
+};
+
+} // namespace
+
 int main(int argc, char* argv[])
 {
-    QApplication app(argc, argv);
+    WidgetDialogService dialogs;
+    Application app(argc, argv, dialogs);
     QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
     QTranslator qtTranslator;
     if (qtTranslator.load(QLocale(QLocale::Russian), QStringLiteral("qtbase"), QStringLiteral("_"),
                           QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         app.installTranslator(&qtTranslator);
 
-    WidgetDialogService dialogs;
     QtAppLifetime lifetime;
     try {
         WindowOwner owner(AppContext{dialogs, lifetime, programBuildStamp()});
