@@ -1,19 +1,18 @@
 #include "catalogs/TForm2.h"
 #include "app/DialogService.h"
 #include "app/TDataModule6.h"
-#include "app/WindowUtil.h"
 #include "catalogs/CatalogSql.h"
+#include "catalogs/EditorParts.h"
 #include "catalogs/LookupCombo.h"
 
 #include <QComboBox>
 #include <QFormLayout>
 #include <QGroupBox>
-#include <QHBoxLayout>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <QWheelEvent>
+#include <tuple>
 
 TForm2::TForm2(const AppContext& context, TDataModule6& dm, QWidget* parent)
     : QDialog(parent),
@@ -34,15 +33,10 @@ TForm2::TForm2(const AppContext& context, TDataModule6& dm, QWidget* parent)
     GroupBox1 = new QGroupBox(QStringLiteral("Данные о работнике"), this);
     GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
     auto* form = new QFormLayout(GroupBox1);
-    auto addRow = [this, form](const QString& caption, QWidget* field) {
-        auto* label = new QLabel(caption, GroupBox1);
-        WindowUtil::setBuddy(label, field);
-        form->addRow(label, field);
-    };
     Edit1 = new QLineEdit(GroupBox1);
     Edit1->setObjectName(QStringLiteral("Edit1"));
     Edit1->setMaxLength(254);
-    addRow(QStringLiteral("ФИО"), Edit1);
+    EditorParts::addRow(*form, QStringLiteral("ФИО"), Edit1);
     auto combo = [this](const char* name) {
         auto* c = new QComboBox(GroupBox1);
         c->setObjectName(QLatin1String(name));
@@ -53,27 +47,15 @@ TForm2::TForm2(const AppContext& context, TDataModule6& dm, QWidget* parent)
         return c;
     };
     LCB_department = combo("LCB_department");
-    addRow(QStringLiteral("Подразделение"), LCB_department);
+    EditorParts::addRow(*form, QStringLiteral("Подразделение"), LCB_department);
     LCB_staffpos = combo("LCB_staffpos");
-    addRow(QStringLiteral("Должность"), LCB_staffpos);
+    EditorParts::addRow(*form, QStringLiteral("Должность"), LCB_staffpos);
     LCB_roles = combo("LCB_roles");
-    addRow(QStringLiteral("Роль"), LCB_roles);
+    EditorParts::addRow(*form, QStringLiteral("Роль"), LCB_roles);
     layout->addWidget(GroupBox1);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    Button1 = new QPushButton(QStringLiteral("Записать"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button1->setDefault(true);
-    Button2 = new QPushButton(QStringLiteral("Отмена"), this);
-    Button2->setObjectName(QStringLiteral("Button2"));
-    Button2->setAutoDefault(false);
-    buttons->addWidget(Button1);
-    buttons->addWidget(Button2);
-    layout->addLayout(buttons);
-
+    std::tie(Button1, Button2) = EditorParts::addButtons(*this, *layout, "Button2", QStringLiteral("Отмена"));
     connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
-    connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
     setMinimumWidth(460);
 }
 

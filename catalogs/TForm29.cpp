@@ -1,16 +1,14 @@
 #include "catalogs/TForm29.h"
 #include "app/DialogService.h"
 #include "app/TDataModule6.h"
-#include "app/WindowUtil.h"
 #include "catalogs/CatalogSql.h"
+#include "catalogs/EditorParts.h"
 #include "catalogs/TForm26.h"
 
-#include <QGroupBox>
-#include <QHBoxLayout>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <tuple>
 
 TForm29::TForm29(const AppContext& context, TDataModule6& dm, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
@@ -21,34 +19,13 @@ TForm29::TForm29(const AppContext& context, TDataModule6& dm, QWidget* parent)
     setWindowTitle(QStringLiteral("Ведение групп (29)"));
 
     auto* layout = new QVBoxLayout(this);
-    GroupBox1 = new QGroupBox(QStringLiteral("Номенклатурная группа"), this);
-    GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
-    auto* row = new QHBoxLayout(GroupBox1);
-    auto* label = new QLabel(QStringLiteral("Наименование"), GroupBox1);
-    Edit1 = new QLineEdit(GroupBox1);
-    Edit1->setObjectName(QStringLiteral("Edit1"));
-    Edit1->setMaxLength(254);
+    std::tie(GroupBox1, Edit1) = EditorParts::addFieldGroup(*this, *layout, QStringLiteral("Номенклатурная группа"),
+                                                            QStringLiteral("Наименование"), 254);
     // Not reached with the Tab key.
     Edit1->setFocusPolicy(Qt::ClickFocus);
-    WindowUtil::setBuddy(label, Edit1);
-    row->addWidget(label);
-    row->addWidget(Edit1, 1);
-    layout->addWidget(GroupBox1);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    Button1 = new QPushButton(QStringLiteral("Записать"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button1->setDefault(true);
-    Button6 = new QPushButton(QStringLiteral("Выход"), this);
-    Button6->setObjectName(QStringLiteral("Button6"));
-    Button6->setAutoDefault(false);
-    buttons->addWidget(Button1);
-    buttons->addWidget(Button6);
-    layout->addLayout(buttons);
-
+    std::tie(Button1, Button6) = EditorParts::addButtons(*this, *layout, "Button6", QStringLiteral("Выход"));
     connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
-    connect(Button6, &QPushButton::clicked, this, &QDialog::reject);
     setFixedSize(QSize(460, sizeHint().height()));
 }
 

@@ -1,19 +1,18 @@
 #include "catalogs/TForm7.h"
 #include "app/DialogService.h"
 #include "app/TDataModule6.h"
-#include "app/WindowUtil.h"
 #include "catalogs/CatalogSql.h"
 #include "catalogs/DecimalKeys.h"
+#include "catalogs/EditorParts.h"
 #include "catalogs/LookupCombo.h"
 
 #include <QComboBox>
 #include <QFormLayout>
 #include <QGroupBox>
-#include <QHBoxLayout>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <tuple>
 
 TForm7::TForm7(const AppContext& context, TDataModule6& dm, QWidget* parent)
     : QDialog(parent), Item(dm.ADO_DB, QStringLiteral("Item")), m_ctx(context), m_dm(dm)
@@ -28,42 +27,25 @@ TForm7::TForm7(const AppContext& context, TDataModule6& dm, QWidget* parent)
     GroupBox1 = new QGroupBox(QStringLiteral("Данные об изделии"), this);
     GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
     auto* form = new QFormLayout(GroupBox1);
-    auto addRow = [this, form](const QString& caption, QWidget* field) {
-        auto* label = new QLabel(caption, GroupBox1);
-        WindowUtil::setBuddy(label, field);
-        form->addRow(label, field);
-    };
     Edit1 = new QLineEdit(GroupBox1);
     Edit1->setObjectName(QStringLiteral("Edit1"));
     Edit1->setMaxLength(254);
-    addRow(QStringLiteral("Марка"), Edit1);
+    EditorParts::addRow(*form, QStringLiteral("Марка"), Edit1);
     Edit2 = new QLineEdit(GroupBox1);
     Edit2->setObjectName(QStringLiteral("Edit2"));
     new DecimalKeyFilter(Edit2);
-    addRow(QStringLiteral("Расценка"), Edit2);
+    EditorParts::addRow(*form, QStringLiteral("Расценка"), Edit2);
     cb_item = new QComboBox(GroupBox1);
     cb_item->setObjectName(QStringLiteral("cb_item"));
     cb_item->setMaxVisibleItems(10);
     cb_item->setMinimumContentsLength(28);
     cb_item->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    addRow(QStringLiteral("Номенклатурная группа"), cb_item);
+    EditorParts::addRow(*form, QStringLiteral("Номенклатурная группа"), cb_item);
     layout->addWidget(GroupBox1);
     connect(cb_item, &QComboBox::currentIndexChanged, this, [this] { m_groupId = LookupCombo::key(cb_item); });
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    Button1 = new QPushButton(QStringLiteral("Записать"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button1->setDefault(true);
-    Button2 = new QPushButton(QStringLiteral("Отмена"), this);
-    Button2->setObjectName(QStringLiteral("Button2"));
-    Button2->setAutoDefault(false);
-    buttons->addWidget(Button1);
-    buttons->addWidget(Button2);
-    layout->addLayout(buttons);
-
+    std::tie(Button1, Button2) = EditorParts::addButtons(*this, *layout, "Button2", QStringLiteral("Отмена"));
     connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
-    connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
     setMinimumWidth(520);
 }
 

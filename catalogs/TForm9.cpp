@@ -1,16 +1,13 @@
 #include "catalogs/TForm9.h"
 #include "app/DialogService.h"
 #include "app/TDataModule6.h"
-#include "app/WindowUtil.h"
 #include "catalogs/CatalogSql.h"
+#include "catalogs/EditorParts.h"
 
-#include <QGroupBox>
-#include <QApplication>
-#include <QHBoxLayout>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <tuple>
 
 TForm9::TForm9(const AppContext& context, TDataModule6& dm, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
@@ -21,32 +18,11 @@ TForm9::TForm9(const AppContext& context, TDataModule6& dm, QWidget* parent)
     setWindowTitle(QStringLiteral("Заведение нового вида операций"));
 
     auto* layout = new QVBoxLayout(this);
-    GroupBox1 = new QGroupBox(QStringLiteral("Вид операции"), this);
-    GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
-    auto* row = new QHBoxLayout(GroupBox1);
-    auto* label = new QLabel(QStringLiteral("Операция"), GroupBox1);
-    Edit1 = new QLineEdit(GroupBox1);
-    Edit1->setObjectName(QStringLiteral("Edit1"));
-    Edit1->setMaxLength(50);
-    WindowUtil::setBuddy(label, Edit1);
-    row->addWidget(label);
-    row->addWidget(Edit1, 1);
-    layout->addWidget(GroupBox1);
+    std::tie(GroupBox1, Edit1) =
+        EditorParts::addFieldGroup(*this, *layout, QStringLiteral("Вид операции"), QStringLiteral("Операция"), 50);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    Button1 = new QPushButton(QStringLiteral("Записать"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button1->setDefault(true);
-    Button2 = new QPushButton(QStringLiteral("Отмена"), this);
-    Button2->setObjectName(QStringLiteral("Button2"));
-    Button2->setAutoDefault(false);
-    buttons->addWidget(Button1);
-    buttons->addWidget(Button2);
-    layout->addLayout(buttons);
-
+    std::tie(Button1, Button2) = EditorParts::addButtons(*this, *layout, "Button2", QStringLiteral("Отмена"));
     connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
-    connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
     setFixedSize(QSize(440, sizeHint().height()));
 }
 
@@ -54,8 +30,7 @@ void TForm9::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
     // Centred on the window that opened it.
-    if (QWidget* opener = QApplication::activeWindow(); opener && opener != this)
-        move(opener->frameGeometry().center() - rect().center());
+    EditorParts::centreOnOpener(*this);
     Edit1->setFocus();
 }
 
