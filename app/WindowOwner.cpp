@@ -10,6 +10,7 @@
 #include "catalogs/TForm8.h"
 #include "catalogs/TForm9.h"
 #include "journal/TForm1.h"
+#include "reports/TForm18.h"
 
 WindowOwner::WindowOwner(const AppContext& context) : m_ctx(context) {}
 
@@ -17,6 +18,7 @@ WindowOwner::~WindowOwner()
 {
     // Windows go before the journal, which owns the data module.
     m_form23.reset();
+    m_form18.reset();
     m_form29.reset();
     m_form26.reset();
     m_form9.reset();
@@ -50,6 +52,9 @@ bool WindowOwner::start(const QStringList& arguments)
     m_form26->setEditor(*m_form29);
     m_form29->setList(*m_form26);
     m_form1->setCatalogWindows(m_form5.get(), m_form3.get(), m_form8.get(), m_form26.get());
+    m_form18 = std::make_unique<TForm18>(m_ctx, dm);
+    m_form23->setReportsWindow(m_form18.get());
+    m_form1->setReportsWindow(m_form18.get());
     return true;
 }
 

@@ -13,6 +13,7 @@ class TForm5;
 class TForm7;
 class TForm8;
 class TForm9;
+class TForm18;
 class TForm26;
 class TForm29;
 
@@ -39,6 +40,7 @@ public:
     TForm9& form9() const { return *m_form9; }
     TForm26& form26() const { return *m_form26; }
     TForm29& form29() const { return *m_form29; }
+    TForm18& form18() const { return *m_form18; }
 
 private:
     AppContext m_ctx;
@@ -52,4 +54,5 @@ private:
     std::unique_ptr<TForm9> m_form9;
     std::unique_ptr<TForm26> m_form26;
     std::unique_ptr<TForm29> m_form29;
+    std::unique_ptr<TForm18> m_form18;
 };

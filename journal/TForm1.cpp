@@ -13,6 +13,7 @@
 #include "db/ConnectionText.h"
 #include "journal/DayPosting.h"
 #include "journal/JournalGrid.h"
+#include "reports/TForm18.h"
 
 #include <QAction>
 #include <QCalendarWidget>
@@ -427,4 +428,19 @@ void TForm1::ActOperationsExecute()
 void TForm1::ActGroupsExecute()
 {
     openCatalog(*this, m_ctx.dialogs, m_groups);
+}
+
+void TForm1::setReportsWindow(TForm18* reports)
+{
+    m_reports = reports;
+    ActSummaryReports->setEnabled(reports != nullptr);
+    connect(ActSummaryReports, &QAction::triggered, this, &TForm1::ActSummaryReportsExecute, Qt::UniqueConnection);
+}
+
+void TForm1::ActSummaryReportsExecute()
+{
+    if (!m_reports)
+        return;
+    m_reports->setPreviousMonth(today());
+    showChild(*m_reports);
 }

@@ -18,6 +18,7 @@ class QPushButton;
 class QRadioButton;
 class QTimer;
 class TDataModule6;
+class TForm18;
 class TForm26;
 class TForm3;
 class TForm5;
@@ -40,6 +41,8 @@ public:
     void setLoginTimer(QTimer* timer) { m_loginTimer = timer; }
     // The catalogs of the menu "Справочники"; their items are enabled here.
     void setCatalogWindows(TForm5* workers, TForm3* products, TForm8* kinds, TForm26* groups);
+    // The summary reports of the menu "Отчеты"; its item is enabled here.
+    void setReportsWindow(TForm18* reports);
 
     // Window state other windows read and the login sets.
     int currentShift = 1;
@@ -106,6 +109,8 @@ public:
     void ActProductsExecute();
     void ActOperationsExecute();
     void ActGroupsExecute();
+    // Menu "Отчеты", "Сводные отчеты": the previous month, then the window.
+    void ActSummaryReportsExecute();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -122,5 +127,6 @@ private:
     TForm3* m_products = nullptr;
     TForm8* m_kinds = nullptr;
     TForm26* m_groups = nullptr;
+    TForm18* m_reports = nullptr;
     bool m_activated = false;
 };

@@ -1,0 +1,294 @@
+#include "reports/TForm18.h"
+#include "app/DialogService.h"
+#include "app/TDataModule6.h"
+#include "app/WindowUtil.h"
+#include "reports/engine/NumberFormat.h"
+#include "reports/engine/ReportPreview.h"
+
+#include <QCoreApplication>
+#include <QDateEdit>
+#include <QElapsedTimer>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLocale>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+#include <cmath>
+
+namespace {
+
+// The hourglass while an export runs; the arrow again however it ends.
+class WaitCursor {
+public:
+    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
+};
+
+// Closes a report's query when its preview is done, also after an error.
+class QueryCloser {
+public:
+    explicit QueryCloser(Dataset& query) : m_query(query) {}
+    ~QueryCloser() { m_query.close(); }
+
+private:
+    Dataset& m_query;
+};
+
+QString shortDate(const QDate& date)
+{
+    return QLocale().toString(date, QLocale::ShortFormat);
+}
+
+} // namespace
+
+TForm18::TForm18(const AppContext& context, TDataModule6& dm, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+      Form16(dm.ADO_DB),
+      Form17(dm.ADO_DB),
+      Form20(dm.ADO_DB),
+      Form21(dm.ADO_DB),
+      XLS_Rep(dm.ADO_DB, QStringLiteral("XLS_Rep")),
+      m_ctx(context),
+      m_dm(dm),
+      m_excel(context.dialogs, this)
+{
+    setObjectName(QStringLiteral("Form18"));
+    setWindowTitle(QStringLiteral("Отчеты (8)"));
+
+    XLS_Rep.clearSql();
+    XLS_Rep.addSql("select sum(smena.kol_vo-smena.brak)::numeric as kolvo, vid_oper.vid,");
+    XLS_Rep.addSql("izdel.nom, oper.naimen, color,izdel.massa*sum(smena.kol_vo-smena.brak) as mass ");
+    XLS_Rep.addSql("from accounts_dep.smena,accounts_dep.izdel,accounts_dep.vid_oper, accounts_dep.oper where izdel.id=smena.i_id and vid_oper.id=oper.vid");
+    XLS_Rep.addSql("and oper.id=smena.o_id and smena.data<:data2 and smena.data>=:data1 ");
+    XLS_Rep.addSql("group by izdel.nom,color, oper.naimen, vid_oper.vid, izdel.massa order by izdel.nom");
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    RadioGroup1 = new QGroupBox(QStringLiteral("Вид продукции"), this);
+    RadioGroup1->setObjectName(QStringLiteral("RadioGroup1"));
+    auto* radios = new QVBoxLayout(RadioGroup1);
+    auto radio = [this, radios](const char* name, const QString& text) {
+        auto* r = new QRadioButton(text, RadioGroup1);
+        r->setObjectName(QLatin1String(name));
+        radios->addWidget(r);
+        return r;
+    };
+    // In item order: the login finds the second item by position.
+    RadioAll = radio("RadioAll", QStringLiteral("Все"));
+    RadioFinished = radio("RadioFinished", QStringLiteral("Готовая продукция"));
+    RadioBlanks = radio("RadioBlanks", QStringLiteral("Заготовки"));
+    RadioAll->setChecked(true);
+    layout->addWidget(RadioGroup1);
+
+    GroupBox1 = new QGroupBox(QStringLiteral("Период отбора"), this);
+    GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
+    auto* period = new QGridLayout(GroupBox1);
+    auto picker = [this, period](const char* name, const QString& caption, int row) {
+        auto* label = new QLabel(caption, GroupBox1);
+        auto* edit = new QDateEdit(GroupBox1);
+        edit->setObjectName(QLatin1String(name));
+        edit->setCalendarPopup(true);
+        edit->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
+        WindowUtil::setBuddy(label, edit);
+        period->addWidget(label, row, 0);
+        period->addWidget(edit, row, 1);
+        return edit;
+    };
+    DTPicker1 = picker("DTPicker1", QStringLiteral("с"), 0);
+    DTPicker2 = picker("DTPicker2", QStringLiteral("по"), 1);
+    const QDate today = QDate::currentDate();
+    DTPicker1->setDate(previousMonthStart(today));
+    DTPicker2->setDate(currentMonthStart(today));
+    layout->addWidget(GroupBox1);
+
+    auto button = [this, layout](const char* name, const QString& text) {
+        auto* b = new QPushButton(text, this);
+        b->setObjectName(QLatin1String(name));
+        b->setAutoDefault(false);
+        layout->addWidget(b);
+        return b;
+    };
+    Button4 = button("Button4", QStringLiteral("Отчет по рабочим"));
+    Button2 = button("Button2", QStringLiteral("Отчет по продукции"));
+    Button1 = button("Button1", QStringLiteral("Детальный отчет по рабочим"));
+    Button3 = button("Button3", QStringLiteral("Детальный отчет по продукции"));
+    Button6 = button("Button6", QStringLiteral("Excel (0 из 0)"));
+    Button5 = button("Button5", QStringLiteral("Выход"));
+
+    connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+    connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
+    connect(Button3, &QPushButton::clicked, this, [this] { Button3Click(); });
+    connect(Button4, &QPushButton::clicked, this, [this] { Button4Click(); });
+    connect(Button6, &QPushButton::clicked, this, [this] { Button6Click(); });
+    connect(Button5, &QPushButton::clicked, this, &TForm18::reject);
+    setMinimumWidth(300);
+}
+
+TForm18::~TForm18() = default;
+
+int TForm18::productType() const
+{
+    if (RadioFinished->isChecked())
+        return 1;
+    if (RadioBlanks->isChecked())
+        return 2;
+    return 0;
+}
+
+void TForm18::setProductType(int index)
+{
+    (index == 1 ? RadioFinished : index == 2 ? RadioBlanks : RadioAll)->setChecked(true);
+}
+
+QDate TForm18::previousMonthStart(const QDate& today)
+{
+    return today.month() == 1 ? QDate(today.year() - 1, 12, 1) : QDate(today.year(), today.month() - 1, 1);
+}
+
+QDate TForm18::currentMonthStart(const QDate& today)
+{
+    return QDate(today.year(), today.month(), 1);
+}
+
+void TForm18::setPreviousMonth(const QDate& today)
+{
+    DTPicker1->setDate(previousMonthStart(today));
+    DTPicker2->setDate(currentMonthStart(today));
+}
+
+void TForm18::reject()
+{
+    // The export writes from inside this window's event loop; it finishes first.
+    if (m_exporting)
+        return;
+    QDialog::reject();
+}
+
+void TForm18::applyProductType(Dataset& query) const
+{
+    switch (productType()) {
+    case 1:
+        query.setFilter(QStringLiteral("naimen=0"));
+        query.setFiltered(true);
+        break;
+    case 2:
+        query.setFilter(QStringLiteral("naimen=1"));
+        query.setFiltered(true);
+        break;
+    default:
+        query.setFiltered(false);
+        break;
+    }
+}
+
+void TForm18::showReport(ReportLayout& layout, const QString& title)
+{
+    if (m_exporting)
+        return;
+    m_ctx.dialogs.guarded(this, [&] {
+        const QDate from = DTPicker1->date();
+        const QDate to = DTPicker2->date();
+        Dataset& query = layout.query();
+        // Opened anew with this period, even if an earlier error left it open.
+        query.close();
+        layout.bindPeriod(from, to);
+        applyProductType(query);
+        query.open();
+        QueryCloser closer(query);
+        layout.setTitle(title + shortDate(from) + QStringLiteral(" по ") + shortDate(to));
+        layout.Prepare();
+
+        report::PreviewServices services;
+        services.showModal = [this](QDialog& dialog) { return m_ctx.dialogs.showModal(dialog); };
+        if (askPdfFileName)
+            services.askPdfFileName = askPdfFileName;
+        services.showError = [this](QWidget* parent, const QString& text) { m_ctx.dialogs.error(parent, text); };
+        report::showPreview(layout.pages(), services, this);
+    });
+}
+
+void TForm18::Button4Click()
+{
+    showReport(Form16, QStringLiteral("   Отчет по рабочим за период с "));
+}
+
+void TForm18::Button2Click()
+{
+    showReport(Form17, QStringLiteral("   Отчет по продукции за период с "));
+}
+
+void TForm18::Button1Click()
+{
+    showReport(Form20, QStringLiteral("   Детальный отчет по рабочим за период с "));
+}
+
+void TForm18::Button3Click()
+{
+    showReport(Form21, QStringLiteral("   Детальный отчет по продукции за период с "));
+}
+
+void TForm18::Button6Click()
+{
+    if (m_exporting)
+        return;
+    m_exporting = true;
+    m_ctx.dialogs.guarded(this, [this] { exportProduction(); });
+    m_exporting = false;
+}
+
+void TForm18::exportProduction()
+{
+    WaitCursor wait;
+    // Opened anew: a failed start of the exporter leaves it open.
+    XLS_Rep.close();
+    XLS_Rep.setParam(QStringLiteral("data1"), DTPicker1->date());
+    XLS_Rep.setParam(QStringLiteral("data2"), DTPicker2->date());
+    applyProductType(XLS_Rep);
+    XLS_Rep.open();
+    if (m_excel.Open(QString(), QStringLiteral("Отчет по продукции")) == -1)
+        return;
+
+    const int count = XLS_Rep.recordCount();
+    Button6->setText(QStringLiteral("Excel (0 из %1)").arg(count));
+    XLS_Rep.first();
+    const char* headers[] = {"Наименование", "Операция", "Вид продукции", "Коробки", "Кол-во"};
+    for (int column = 1; column <= 5; ++column)
+        m_excel.WriteCell(1, column, 1, QString::fromUtf8(headers[column - 1]));
+
+    const QLocale locale;
+    const report::NumberFormat general;   // up to 15 significant digits
+    QElapsedTimer sinceRedraw;
+    sinceRedraw.start();
+    int r = 2;
+    while (!XLS_Rep.eof()) {
+        QString operation = XLS_Rep.field(QStringLiteral("vid")).asTrimmed();
+        const Field colour = XLS_Rep.field(QStringLiteral("color"));
+        const int code = colour.isNull() ? 0 : colour.asInt();
+        if (code == 1)
+            operation += QStringLiteral(" (грунт)");
+        else if (code > 1)
+            operation += QStringLiteral(" (цвет: %1)").arg(code);
+        const bool finished = XLS_Rep.field(QStringLiteral("naimen")).asInt() == 0;
+
+        m_excel.WriteCell(1, 1, r, XLS_Rep.field(QStringLiteral("nom")).asTrimmed());
+        m_excel.WriteCell(1, 2, r, operation);
+        m_excel.WriteCell(1, 3, r, finished ? QStringLiteral("Готовая продукция") : QStringLiteral("Заготовки"));
+        m_excel.WriteCell(1, 4, r, general.format(XLS_Rep.field(QStringLiteral("mass")).asFloat(), locale));
+        m_excel.WriteCell(1, 5, r, QString::number(std::llround(XLS_Rep.field(QStringLiteral("kolvo")).asFloat())));
+
+        XLS_Rep.next();
+        Button6->setText(QStringLiteral("Excel (%1 из %2)").arg(r).arg(count));
+        ++r;
+        // The caption shows the progress and the window stays responsive.
+        if (sinceRedraw.elapsed() >= 50) {
+            QCoreApplication::processEvents();
+            sinceRedraw.restart();
+        }
+    }
+    m_excel.SetVisible(true);
+    XLS_Rep.close();
+}

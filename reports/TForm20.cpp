@@ -1,0 +1,139 @@
+#include "reports/TForm20.h"
+
+using namespace report;
+using namespace LayoutStyle;
+
+namespace {
+
+constexpr double kMarkaX = 0, kMarkaW = 30;
+constexpr double kVidX = 30, kVidW = 40;
+constexpr double kColorX = 70, kColorW = 12;
+constexpr double kTypeX = 82, kTypeW = 28;
+constexpr double kTimeX = 110, kTimeW = 15;    // "Часы"
+constexpr double kBrkX = 125, kBrkW = 13;      // "Брак"
+constexpr double kKolvoX = 138, kKolvoW = 22;  // "Количество"
+constexpr double kSummaX = 160, kSummaW = 30;  // "Сумма"
+
+// The worker's table: row label, hours, money with and without the
+// regional coefficient.
+constexpr double kRowX = 50, kRowW = 45;
+constexpr double kHoursX = 95, kHoursW = 25;
+constexpr double kGrossX = 120, kGrossW = 35;
+constexpr double kNetX = 155, kNetW = 35;
+
+} // namespace
+
+TForm20::TForm20(Database& db) : ReportLayout(db, QStringLiteral("w_Report"), 18), w_Report(m_query)
+{
+    w_Report.clearSql();
+    w_Report.addSql("select s_caption fio, izdel.marka, vid_oper.vid, oper.naimen, sum(time) as sum_time,");
+    w_Report.addSql("sum(smena.kol_vo)::numeric as kolvo, sum(smena.brak) as brk, sum((kol_vo-brak)*");
+    w_Report.addSql("smena.cena) as summa, color, sum(prize*(kol_vo-brak)*cena/100) as s_prize,");
+    w_Report.addSql("(select coalesce(sum(f.cnt*f.price),0)::numeric(10,2) f_sum7 from accounts_dep.fatigue f where f.d_date<:data2 and f.d_date>=:data1 and f.id_p=smena.w_id and f.id_o=7777 and f.i_night=0),");
+    w_Report.addSql("(select coalesce(sum(f.cnt*f.price),0)::numeric(10,2) f_sum7_n from accounts_dep.fatigue f where f.d_date<:data4 and f.d_date>=:data3 and f.id_p=smena.w_id and f.id_o=7777 and f.i_night=1),");
+    w_Report.addSql("(select coalesce(sum(f.cnt*f.price),0)::numeric(10,2) f_sum8 from accounts_dep.fatigue f where f.d_date<:data6 and f.d_date>=:data5 and f.id_p=smena.w_id and f.id_o=7778 and f.i_night=0),");
+    w_Report.addSql("(select coalesce(sum(f.cnt*f.price),0)::numeric(10,2) f_sum8_n from accounts_dep.fatigue f where f.d_date<:data8 and f.d_date>=:data7 and f.id_p=smena.w_id and f.id_o=7778 and f.i_night=1),");
+    w_Report.addSql("(select coalesce(sum(f.cnt),0)::numeric(10,2) f_sum7h from accounts_dep.fatigue f where f.d_date<:data12 and f.d_date>=:data11 and f.id_p=smena.w_id and f.id_o=7777 and f.i_night=0),");
+    w_Report.addSql("(select coalesce(sum(f.cnt),0)::numeric(10,2) f_sum7h_n from accounts_dep.fatigue f where f.d_date<:data14 and f.d_date>=:data13 and f.id_p=smena.w_id and f.id_o=7777 and f.i_night=1),");
+    w_Report.addSql("(select coalesce(sum(f.cnt),0)::numeric(10,2) f_sum8h from accounts_dep.fatigue f where f.d_date<:data16 and f.d_date>=:data15 and f.id_p=smena.w_id and f.id_o=7778 and f.i_night=0),");
+    w_Report.addSql("(select coalesce(sum(f.cnt),0)::numeric(10,2) f_sum8h_n from accounts_dep.fatigue f where f.d_date<:data18 and f.d_date>=:data17 and f.id_p=smena.w_id and f.id_o=7778 and f.i_night=1)");
+    w_Report.addSql("from cmn_contractor.person person,accounts_dep.izdel,accounts_dep.oper,accounts_dep.smena,accounts_dep.vid_oper ");
+    w_Report.addSql("where smena.o_id=oper.id and smena.w_id=s_code::integer and smena.i_id=izdel.id ");
+    w_Report.addSql("and smena.o_id=oper.id and w_id=s_code::integer and oper.vid=vid_oper.id ");
+    w_Report.addSql("and smena.data<:data10 and smena.data>=:data9 ");
+    w_Report.addSql("group by fio, marka,vid_oper.vid, oper.naimen, color, w_id ");
+    w_Report.addSql("order by fio, marka, vid_oper.vid, oper.naimen");
+
+    m_def.reportHeader.height = addTitle(m_def.reportHeader);
+
+    // Worker: his name and the titles of the last four detail columns.
+    Group& byWorker = m_def.addGroup(QStringLiteral("fio"), QStringLiteral("fio"));
+    Band& wh = byWorker.header;
+    wh.height = 6;
+    wh.background = groupShade();
+    wh.addField({0, 0, kTimeX, 6}, QStringLiteral("fio")).setName("fio").setFont(headingFont());
+    const struct {
+        double x, w;
+        const char* text;
+    } titles[] = {{kTimeX, kTimeW, "Часы"}, {kBrkX, kBrkW, "Брак"}, {kKolvoX, kKolvoW, "Количество"}, {kSummaX, kSummaW, "Сумма"}};
+    for (const auto& t : titles)
+        wh.addLabel({t.x, 0, t.w, 6}, QString::fromUtf8(t.text)).setFont(font(8, true)).setAlignment(kRight);
+
+    Band& d = m_def.detail;
+    d.height = 4;
+    d.addField({kMarkaX + 1, 0, kMarkaW - 1, 4}, QStringLiteral("marka")).setName("marka").setFont(smallFont());
+    d.addField({kVidX, 0, kVidW, 4}, QStringLiteral("vid")).setName("vid").setFont(smallFont()).setAlignment(kCentre);
+    d.addField({kColorX, 0, kColorW, 4}, QStringLiteral("color")).setName("color").setFont(smallFont()).setAlignment(kCentre);
+    d.addExpression({kTypeX, 0, kTypeW, 4}, productTypeText()).setName("ProductType").setFont(smallFont());
+    d.addField({kTimeX, 0, kTimeW, 4}, QStringLiteral("sum_time")).setName("sum_time").setFont(smallFont()).setAlignment(kRight);
+    d.addField({kBrkX, 0, kBrkW, 4}, QStringLiteral("brk")).setName("brk").setFont(smallFont()).setAlignment(kRight);
+    d.addField({kKolvoX, 0, kKolvoW, 4}, QStringLiteral("kolvo")).setName("kolvo").setFont(smallFont()).setAlignment(kRight);
+    d.addField({kSummaX, 0, kSummaW, 4}, QStringLiteral("summa"), "#0.00").setName("summa").setFont(smallFont()).setAlignment(kRight);
+
+    // Worker's footer: his totals under their columns, then the table.
+    Band& wf = byWorker.footer;
+    wf.addExpression({kBrkX - 5, 0.5, kBrkW + 5, 5}, QStringLiteral("SUM(brk)")).setName("FioBrk").setFont(headingFont()).setAlignment(kRight);
+    wf.addExpression({kKolvoX, 0.5, kKolvoW, 5}, QStringLiteral("SUM(kolvo)"))
+        .setName("FioKolvo")
+        .setFont(headingFont())
+        .setAlignment(kRight);
+    wf.addExpression({kSummaX, 0.5, kSummaW, 5}, QStringLiteral("SUM(summa)"), "#0.00")
+        .setName("FioSumma")
+        .setFont(headingFont())
+        .setAlignment(kRight);
+
+    const double top = 7;
+    const double rowH = 4.5;
+    wf.addLabel({kHoursX, top, kHoursW, rowH}, QStringLiteral("Часы")).setFont(headingFont()).setAlignment(kRight);
+    wf.addLabel({kGrossX, top, kGrossW, rowH}, QStringLiteral("Сумма с р/к (р.)")).setFont(headingFont()).setAlignment(kRight);
+    wf.addLabel({kNetX, top, kNetW, rowH}, QStringLiteral("Сумма без р/к (р.)")).setFont(headingFont()).setAlignment(kRight);
+    const QString piece = QStringLiteral("SUM(summa)");
+    const QString money = QStringLiteral("SUM(summa) + f_sum7 + f_sum7_n + f_sum8 + f_sum8_n");
+    const QString hours = QStringLiteral("SUM(sum_time) + f_sum7h + f_sum7h_n + f_sum8h + f_sum8h_n");
+    // The average price of an hour of piece work; 0 when he has no hours.
+    const QString perHour = QStringLiteral("IF(SUM(sum_time) = 0, 0, SUM(summa) / SUM(sum_time))");
+    const struct {
+        const char* label;
+        const char* name;
+        QString hours, gross;
+        const char* mask;
+    } rows[] = {
+        {"Хоз. раб. (дн.)", "F7", "f_sum7h", "f_sum7", ""},
+        {"Хоз. раб. (нч.)", "F7n", "f_sum7h_n", "f_sum7_n", ""},
+        {"Ср. сд. (дн.)", "F8", "f_sum8h", "f_sum8", ""},
+        {"Ср. сд. (нч.)", "F8n", "f_sum8h_n", "f_sum8_n", ""},
+        {"Сдел.", "Piece", "SUM(sum_time)", piece, "#0.00"},
+        {"Итого:", "Total", hours, money, "#0.00"},
+        {"Цена ср. сд. за 1 ч.:", "PerHour", QString(), perHour, "#0.00"},
+    };
+    double y = top + rowH;
+    for (const auto& r : rows) {
+        const QString name = QString::fromLatin1(r.name);
+        const QString mask = QString::fromLatin1(r.mask);
+        wf.addLabel({kRowX, y, kRowW, rowH}, QString::fromUtf8(r.label)).setFont(headingFont());
+        if (!r.hours.isEmpty())
+            wf.addExpression({kHoursX, y, kHoursW, rowH}, r.hours, mask).setName(name + "Hours").setFont(headingFont()).setAlignment(kRight);
+        wf.addExpression({kGrossX, y, kGrossW, rowH}, r.gross, mask).setName(name).setFont(headingFont()).setAlignment(kRight);
+        wf.addExpression({kNetX, y, kNetW, rowH}, QStringLiteral("(%1) / 1.2").arg(r.gross), mask)
+            .setName(name + "Net")
+            .setFont(headingFont())
+            .setAlignment(kRight);
+        y += rowH;
+    }
+    // The table's frame and rules: under the titles and above the totals.
+    const double bottom = y + 0.5;
+    wf.addBox({kRowX - 1, top, kWidth - kRowX + 1, bottom - top}, QColor(), AllSides);
+    wf.addLine({kRowX - 1, top + rowH}, {kWidth, top + rowH});
+    wf.addLine({kRowX - 1, top + 5 * rowH}, {kWidth, top + 5 * rowH});
+    wf.height = bottom + 2;
+
+    Band& rf = m_def.reportFooter;
+    rf.height = 10;
+    rf.addBox({0, 2, kWidth, 7.5}, QColor(), AllSides);
+    rf.addLabel({2, 3, 60, 5.5}, QStringLiteral("Итого:")).setFont(totalFont());
+    rf.addExpression({kBrkX - 10, 3, kBrkW + 10, 5.5}, QStringLiteral("SUM(brk)")).setName("Brk").setFont(totalFont()).setAlignment(kRight);
+    rf.addExpression({kKolvoX, 3, kKolvoW, 5.5}, QStringLiteral("SUM(kolvo)")).setName("Kolvo").setFont(totalFont()).setAlignment(kRight);
+    rf.addExpression({kSummaX, 3, kSummaW, 5.5}, QStringLiteral("SUM(summa)"), "#0.00").setName("Summa").setFont(totalFont()).setAlignment(kRight);
+
+    addPageNumber(m_def.pageFooter);
+}
