@@ -6,28 +6,28 @@
 
 namespace report::detail {
 
-QFont referenceFont(const FontSpec& spec)
+QFont referenceFont(const FontSpec& fontSpec)
 {
-    QFont f(spec.family);
-    f.setPixelSize(qMax(1, qRound(spec.pointSize * kRefDpi / 72.0)));
-    f.setBold(spec.bold);
-    f.setItalic(spec.italic);
+    QFont f(fontSpec.family);
+    f.setPixelSize(qMax(1, qRound(fontSpec.pointSize * kRefDpi / 72.0)));
+    f.setBold(fontSpec.bold);
+    f.setItalic(fontSpec.italic);
     f.setHintingPreference(QFont::PreferNoHinting);
     return f;
 }
 
-const QFont& TextMetrics::font(const FontSpec& spec)
+const QFont& TextMetrics::font(const FontSpec& fontSpec)
 {
-    const QString key = QStringLiteral("%1|%2|%3|%4").arg(spec.family).arg(spec.pointSize).arg(spec.bold).arg(spec.italic);
+    const QString key = QStringLiteral("%1|%2|%3|%4").arg(fontSpec.family).arg(fontSpec.pointSize).arg(fontSpec.bold).arg(fontSpec.italic);
     auto it = m_fonts.find(key);
     if (it == m_fonts.end())
-        it = m_fonts.insert(key, referenceFont(spec));
+        it = m_fonts.insert(key, referenceFont(fontSpec));
     return *it;
 }
 
-TextMetrics::Wrapped TextMetrics::wrap(const QString& text, const FontSpec& spec, double widthMm)
+TextMetrics::Wrapped TextMetrics::wrap(const QString& text, const FontSpec& fontSpec, double widthMm)
 {
-    const QFont& f = font(spec);
+    const QFont& f = font(fontSpec);
     const QFontMetricsF metrics(f);
     const double width = widthMm * kRefPerMm;
 

@@ -13,10 +13,10 @@ namespace report::detail {
 constexpr double kRefDpi = 7200.0;
 constexpr double kRefPerMm = kRefDpi / 25.4;
 
-QFont referenceFont(const FontSpec& spec);
+QFont referenceFont(const FontSpec& fontSpec);
 
 // Breaks texts into lines that fit a width, with the fonts' metrics at the
-// reference size. Keeps one font per spec.
+// reference size. Keeps one font per font description.
 class TextMetrics {
 public:
     struct Wrapped {
@@ -26,7 +26,7 @@ public:
     Wrapped wrap(const QString& text, const FontSpec& font, double widthMm);
 
 private:
-    const QFont& font(const FontSpec& spec);
+    const QFont& font(const FontSpec& fontSpec);
     QHash<QString, QFont> m_fonts;
 };
 
