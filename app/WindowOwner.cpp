@@ -5,11 +5,15 @@
 #include "catalogs/TForm26.h"
 #include "catalogs/TForm29.h"
 #include "catalogs/TForm3.h"
+#include "catalogs/TForm4.h"
+#include "catalogs/TForm10.h"
+#include "catalogs/TForm22.h"
 #include "catalogs/TForm5.h"
 #include "catalogs/TForm7.h"
 #include "catalogs/TForm8.h"
 #include "catalogs/TForm9.h"
 #include "journal/TForm1.h"
+#include "journal/TForm11.h"
 #include "reports/TForm18.h"
 
 WindowOwner::WindowOwner(const AppContext& context) : m_ctx(context) {}
@@ -19,6 +23,10 @@ WindowOwner::~WindowOwner()
     // Windows go before the journal, which owns the data module.
     m_form23.reset();
     m_form18.reset();
+    m_form22.reset();
+    m_form11.reset();
+    m_form10.reset();
+    m_form4.reset();
     m_form29.reset();
     m_form26.reset();
     m_form9.reset();
@@ -40,10 +48,14 @@ bool WindowOwner::start(const QStringList& arguments)
     TDataModule6& dm = *m_form1->dataModule();
     m_form2 = std::make_unique<TForm2>(m_ctx, dm);
     m_form3 = std::make_unique<TForm3>(m_ctx, dm);
+    m_form4 = std::make_unique<TForm4>(m_ctx, dm);
     m_form5 = std::make_unique<TForm5>(m_ctx, dm);
     m_form7 = std::make_unique<TForm7>(m_ctx, dm);
     m_form8 = std::make_unique<TForm8>(m_ctx, dm);
     m_form9 = std::make_unique<TForm9>(m_ctx, dm);
+    m_form10 = std::make_unique<TForm10>(m_ctx, dm);
+    m_form11 = std::make_unique<TForm11>(m_ctx, dm);
+    m_form22 = std::make_unique<TForm22>(m_ctx, dm);
     m_form26 = std::make_unique<TForm26>(m_ctx, dm);
     m_form29 = std::make_unique<TForm29>(m_ctx, dm);
     m_form3->setEditor(*m_form7);
@@ -52,6 +64,11 @@ bool WindowOwner::start(const QStringList& arguments)
     m_form26->setEditor(*m_form29);
     m_form29->setList(*m_form26);
     m_form1->setCatalogWindows(m_form5.get(), m_form3.get(), m_form8.get(), m_form26.get());
+    m_form4->setEditors(*m_form10, *m_form22);
+    m_form10->setPickers(*m_form3, *m_form8);
+    m_form11->setPeers(*m_form1, *m_form5, *m_form4);
+    m_form1->setRecordEditor(m_form11.get());
+    m_form1->setPriceList(m_form4.get());
     m_form18 = std::make_unique<TForm18>(m_ctx, dm);
     m_form23->setReportsWindow(m_form18.get());
     m_form1->setReportsWindow(m_form18.get());

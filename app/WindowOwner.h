@@ -9,11 +9,15 @@ class TForm1;
 class TForm23;
 class TForm2;
 class TForm3;
+class TForm4;
 class TForm5;
 class TForm7;
 class TForm8;
 class TForm9;
+class TForm10;
+class TForm11;
 class TForm18;
+class TForm22;
 class TForm26;
 class TForm29;
 
@@ -41,6 +45,10 @@ public:
     TForm26& form26() const { return *m_form26; }
     TForm29& form29() const { return *m_form29; }
     TForm18& form18() const { return *m_form18; }
+    TForm4& form4() const { return *m_form4; }
+    TForm10& form10() const { return *m_form10; }
+    TForm11& form11() const { return *m_form11; }
+    TForm22& form22() const { return *m_form22; }
 
 private:
     AppContext m_ctx;
@@ -55,4 +63,8 @@ private:
     std::unique_ptr<TForm26> m_form26;
     std::unique_ptr<TForm29> m_form29;
     std::unique_ptr<TForm18> m_form18;
+    std::unique_ptr<TForm4> m_form4;
+    std::unique_ptr<TForm10> m_form10;
+    std::unique_ptr<TForm11> m_form11;
+    std::unique_ptr<TForm22> m_form22;
 };

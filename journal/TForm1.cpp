@@ -13,6 +13,8 @@
 #include "db/ConnectionText.h"
 #include "journal/DayPosting.h"
 #include "journal/JournalGrid.h"
+#include "journal/TForm11.h"
+#include "catalogs/TForm4.h"
 #include "reports/TForm18.h"
 
 #include <QAction>
@@ -443,4 +445,58 @@ void TForm1::ActSummaryReportsExecute()
         return;
     m_reports->setPreviousMonth(today());
     showChild(*m_reports);
+}
+
+void TForm1::setRecordEditor(TForm11* editor)
+{
+    m_editor = editor;
+    Button1->setEnabled(editor != nullptr);
+    Button2->setEnabled(editor != nullptr);
+    connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click, Qt::UniqueConnection);
+    connect(Button2, &QPushButton::clicked, this, &TForm1::Button2Click, Qt::UniqueConnection);
+}
+
+void TForm1::setPriceList(TForm4* prices)
+{
+    m_prices = prices;
+    ActPrices->setEnabled(prices != nullptr);
+    connect(ActPrices, &QAction::triggered, this, &TForm1::ActPricesExecute, Qt::UniqueConnection);
+}
+
+void TForm1::Button1Click()
+{
+    if (!m_editor)
+        return;
+    const bool ready = m_ctx.dialogs.guarded(this, [this] {
+        currentShiftQuery = &shiftQuery(currentShift);
+        m_editor->prepareNew(DateT->date());
+    });
+    if (ready)
+        showChild(*m_editor);
+}
+
+void TForm1::Button2Click()
+{
+    if (!m_editor)
+        return;
+    int row = 0;
+    bool ready = false;
+    m_ctx.dialogs.guarded(this, [&] {
+        currentShiftQuery = &shiftQuery(currentShift);
+        Dataset& query = *currentShiftQuery;
+        row = query.recNo();
+        if (query.isEmpty())
+            return;
+        m_editor->prepareChange(query);
+        ready = true;
+    });
+    if (!ready)
+        return;
+    showChild(*m_editor);
+    m_ctx.dialogs.guarded(this, [&] { currentShiftQuery->setRecNo(row); });
+}
+
+void TForm1::ActPricesExecute()
+{
+    openCatalog(*this, m_ctx.dialogs, m_prices);
 }

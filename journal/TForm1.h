@@ -18,9 +18,11 @@ class QPushButton;
 class QRadioButton;
 class QTimer;
 class TDataModule6;
+class TForm11;
 class TForm18;
 class TForm26;
 class TForm3;
+class TForm4;
 class TForm5;
 class TForm8;
 
@@ -43,6 +45,10 @@ public:
     void setCatalogWindows(TForm5* workers, TForm3* products, TForm8* kinds, TForm26* groups);
     // The summary reports of the menu "Отчеты"; its item is enabled here.
     void setReportsWindow(TForm18* reports);
+    // The shift record editor of "Добавить" and "Изменить"; they are enabled here.
+    void setRecordEditor(TForm11* editor);
+    // The operations list of the menu item "Цены"; it is enabled here.
+    void setPriceList(TForm4* prices);
 
     // Window state other windows read and the login sets.
     int currentShift = 1;
@@ -111,6 +117,11 @@ public:
     void ActGroupsExecute();
     // Menu "Отчеты", "Сводные отчеты": the previous month, then the window.
     void ActSummaryReportsExecute();
+    // "Добавить" and "Изменить": the record editor prepared and shown.
+    void Button1Click();
+    void Button2Click();
+    // Menu "Справочники", "Цены": the operations list as the catalog.
+    void ActPricesExecute();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -128,5 +139,7 @@ private:
     TForm8* m_kinds = nullptr;
     TForm26* m_groups = nullptr;
     TForm18* m_reports = nullptr;
+    TForm11* m_editor = nullptr;
+    TForm4* m_prices = nullptr;
     bool m_activated = false;
 };
