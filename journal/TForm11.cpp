@@ -170,8 +170,9 @@ TForm11::TForm11(const AppContext& context, TDataModule6& dm, QWidget* parent)
         grid->setColumnStretch(column, 1);
     layout->addWidget(GroupBox1);
     // The group's caption is bold, its contents are not.
-    const QFont normal = font();
     WindowUtil::setBold(GroupBox1, true);
+    QFont normal = GroupBox1->font();
+    normal.setBold(false);
     for (QWidget* child : GroupBox1->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
         child->setFont(normal);
 
