@@ -33,7 +33,11 @@ TForm16::TForm16(Database& db) : ReportLayout(db, QStringLiteral("t_Report"), 12
 
     m_def.reportHeader.height = addTitle(m_def.reportHeader);
 
-    Group& byWorker = m_def.addGroup(QStringLiteral("fio"), QStringLiteral("fio"));
+    // Both groups first: adding a group may move the ones added before.
+    m_def.addGroup(QStringLiteral("fio"), QStringLiteral("fio"));
+    m_def.addGroup(QStringLiteral("nom"), QStringLiteral("nom"));
+    Group& byWorker = m_def.groups[0];
+    Group& byGroup = m_def.groups[1];
     byWorker.header.height = 6;
     byWorker.header.background = groupShade();
     byWorker.header.addField({0, 0, 120, 6}, QStringLiteral("fio")).setName("fio").setFont(headingFont());
@@ -42,7 +46,6 @@ TForm16::TForm16(Database& db) : ReportLayout(db, QStringLiteral("t_Report"), 12
         .setFont(headingFont())
         .setAlignment(kRight);
 
-    Group& byGroup = m_def.addGroup(QStringLiteral("nom"), QStringLiteral("nom"));
     byGroup.header.height = 5.5;
     byGroup.header.addField({0, 0, 150, 5.5}, QStringLiteral("nom")).setName("nom").setFont(headingFont());
 

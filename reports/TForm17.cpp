@@ -46,7 +46,9 @@ TForm17::TForm17(Database& db) : ReportLayout(db, QStringLiteral("t_Report"), 2)
 
     Band& nf = byGroup.footer;
     nf.height = 6;
-    nf.addExpression({kMassX, 0.5, kMassW, 5}, QStringLiteral("SUM(mass)")).setName("NomMass").setFont(headingFont()).setAlignment(kCentre);
+    // Two decimals: a sum of many two-decimal masses carries binary noise
+    // in its last digits.
+    nf.addExpression({kMassX, 0.5, kMassW, 5}, QStringLiteral("SUM(mass)"), "#0.00").setName("NomMass").setFont(headingFont()).setAlignment(kCentre);
     nf.addExpression({kKolvoX, 0.5, kKolvoW, 5}, QStringLiteral("SUM(kolvo)"))
         .setName("NomKolvo")
         .setFont(headingFont())

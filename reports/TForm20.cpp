@@ -19,7 +19,7 @@ constexpr double kSummaX = 160, kSummaW = 30;  // "Сумма"
 constexpr double kRowX = 50, kRowW = 45;
 constexpr double kHoursX = 95, kHoursW = 25;
 constexpr double kGrossX = 120, kGrossW = 35;
-constexpr double kNetX = 155, kNetW = 35;
+constexpr double kNetX = 155, kNetW = 33.5;   // clear of the frame
 
 } // namespace
 

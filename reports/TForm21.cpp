@@ -5,14 +5,14 @@ using namespace LayoutStyle;
 
 namespace {
 
-constexpr double kMarkaX = 0, kMarkaW = 30;
-constexpr double kVidX = 30, kVidW = 40;
-constexpr double kColorX = 70, kColorW = 12;
-constexpr double kTypeX = 82, kTypeW = 30;
-constexpr double kBrkX = 112, kBrkW = 14;      // "Брак"
-constexpr double kMassX = 126, kMassW = 22;    // "Коробки"
-constexpr double kKolvoX = 148, kKolvoW = 18;  // "Кол-во"
-constexpr double kSummaX = 166, kSummaW = 24;  // "Сумма"
+constexpr double kMarkaX = 0, kMarkaW = 28;
+constexpr double kVidX = 28, kVidW = 36;
+constexpr double kColorX = 64, kColorW = 10;
+constexpr double kTypeX = 74, kTypeW = 30;
+constexpr double kBrkX = 104, kBrkW = 14;      // "Брак"
+constexpr double kMassX = 118, kMassW = 26;    // "Коробки"
+constexpr double kKolvoX = 144, kKolvoW = 20;  // "Кол-во"
+constexpr double kSummaX = 164, kSummaW = 26;  // "Сумма"
 
 } // namespace
 
@@ -65,7 +65,9 @@ TForm21::TForm21(Database& db) : ReportLayout(db, QStringLiteral("i_Report"), 2)
     rf.addBox({0, 2, kWidth, 7.5}, totalShade(), AllSides);
     rf.addLabel({2, 3, 60, 5.5}, QStringLiteral("Итого:")).setFont(totalFont());
     rf.addExpression({kBrkX - 12, 3, kBrkW + 12, 5.5}, QStringLiteral("SUM(brk)")).setName("Brk").setFont(totalFont()).setAlignment(kRight);
-    rf.addExpression({kMassX, 3, kMassW, 5.5}, QStringLiteral("SUM(mass)")).setName("Mass").setFont(totalFont()).setAlignment(kRight);
+    // Printed with two decimals like the groups' sums: a sum of many
+    // two-decimal masses carries binary noise in its last digits.
+    rf.addExpression({kMassX, 3, kMassW, 5.5}, QStringLiteral("SUM(mass)"), "#0.00").setName("Mass").setFont(totalFont()).setAlignment(kRight);
     rf.addExpression({kKolvoX, 3, kKolvoW, 5.5}, QStringLiteral("SUM(kolvo)")).setName("Kolvo").setFont(totalFont()).setAlignment(kRight);
     rf.addExpression({kSummaX, 3, kSummaW, 5.5}, QStringLiteral("SUM(summa)"), "#0.00").setName("Summa").setFont(totalFont()).setAlignment(kRight);
 

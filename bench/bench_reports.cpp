@@ -1,0 +1,154 @@
+// The summary report layouts over a generated year (pw_bench, 300
+// workers): the detailed workers report for the last full month and for
+// the whole year, split into the query (bound, executed and read into the
+// client buffer), the layout into pages and the PDF file, with the share of
+// each; the other three layouts for the month. The server's own execution
+// time of the query is shown beside the query's share. With an argument
+// naming a folder the PDFs are kept there.
+#include "bench/BenchSupport.h"
+#include "db/Command.h"
+#include "db/ConnectionText.h"
+#include "reports/TForm16.h"
+#include "reports/TForm17.h"
+#include "reports/TForm20.h"
+#include "reports/TForm21.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QLocale>
+#include <QTemporaryDir>
+#include <cstdio>
+
+namespace {
+
+struct Split {
+    int rows = 0;
+    int pages = 0;
+    double queryMs = 0;
+    double layoutMs = 0;
+    double pdfMs = 0;
+    double pdfMb = 0;
+};
+
+double elapsedMs(QElapsedTimer& timer)
+{
+    const double ms = timer.nsecsElapsed() / 1e6;
+    timer.restart();
+    return ms;
+}
+
+// One run of a report as the window makes it: query, layout, PDF.
+Split runOnce(ReportLayout& layout, const QDate& from, const QDate& to, const QString& pdf)
+{
+    Split s;
+    QElapsedTimer timer;
+    timer.start();
+    layout.query().close();
+    layout.bindPeriod(from, to);
+    layout.query().open();
+    s.queryMs = elapsedMs(timer);
+    layout.setTitle(QStringLiteral("   Отчет за период с %1 по %2")
+                        .arg(QLocale().toString(from, QLocale::ShortFormat), QLocale().toString(to, QLocale::ShortFormat)));
+    const report::PageModel& pages = layout.Prepare();
+    s.layoutMs = elapsedMs(timer);
+    report::writePdf(pages, pdf);
+    s.pdfMs = elapsedMs(timer);
+    s.rows = layout.query().recordCount();
+    s.pages = pages.pageCount();
+    s.pdfMb = QFileInfo(pdf).size() / 1e6;
+    layout.query().close();
+    return s;
+}
+
+// The median of each part over `runs` runs.
+Split measure(ReportLayout& layout, const QDate& from, const QDate& to, const QString& pdf, int runs)
+{
+    QVector<Split> all;
+    for (int i = 0; i < runs; ++i)
+        all << runOnce(layout, from, to, pdf);
+    auto median = [&](double Split::*part) {
+        QVector<double> v;
+        for (const Split& s : all)
+            v << s.*part;
+        std::sort(v.begin(), v.end());
+        return v[v.size() / 2];
+    };
+    Split m = all.first();
+    m.queryMs = median(&Split::queryMs);
+    m.layoutMs = median(&Split::layoutMs);
+    m.pdfMs = median(&Split::pdfMs);
+    return m;
+}
+
+void print(const QString& name, const Split& s, double serverMs)
+{
+    const double total = s.queryMs + s.layoutMs + s.pdfMs;
+    std::printf("%-40s %7d rows %5d pages  total %8.1f ms | query %8.1f ms (%4.1f%%, server alone %8.1f ms) | "
+                "layout %7.1f ms (%4.1f%%) | pdf %7.1f ms (%4.1f%%, %.1f MB)\n",
+                name.toUtf8().constData(), s.rows, s.pages, total, s.queryMs, 100 * s.queryMs / total, serverMs,
+                s.layoutMs, 100 * s.layoutMs / total, s.pdfMs, 100 * s.pdfMs / total, s.pdfMb);
+    std::fflush(stdout);
+}
+
+QHash<QString, QVariant> periodParams(const ReportLayout& layout, const QDate& from, const QDate& to)
+{
+    QHash<QString, QVariant> params;
+    for (int i = 1; i <= layout.parameterCount(); ++i)
+        params.insert(QStringLiteral("data%1").arg(i), i % 2 == 1 ? from : to);
+    return params;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QGuiApplication app(argc, argv);
+    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+    QTemporaryDir scratch;
+    const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : scratch.path();
+    QDir().mkpath(folder);
+
+    Database db;
+    db.setConnectionText(connectionText(Bench::database(), QStringLiteral("localhost")));
+    db.open();
+
+    // The last full month of the generated data, and its whole year.
+    Dataset last(db);
+    last.setSql(QStringLiteral("select max(data) as last from accounts_dep.smena"));
+    last.open();
+    const QDate end = last.field(QStringLiteral("last")).asDate();
+    const QDate monthTo(end.year(), end.month(), 1);
+    const QDate monthFrom = monthTo.addMonths(-1);
+    const QDate yearFrom(end.year(), 1, 1);
+    const QDate yearTo = yearFrom.addYears(1);
+
+    TForm20 detailed(db);
+    auto run = [&](ReportLayout& layout, const QString& name, const QString& file, const QDate& from, const QDate& to,
+                   int runs) {
+        const double server = Bench::serverMs(db, layout.query().sql(), periodParams(layout, from, to));
+        print(name, measure(layout, from, to, QDir(folder).filePath(file), runs), server);
+    };
+    run(detailed, QStringLiteral("detailed workers report, month"), QStringLiteral("detailed_workers_month.pdf"), monthFrom,
+        monthTo, 5);
+    run(detailed, QStringLiteral("detailed workers report, year"), QStringLiteral("detailed_workers_year.pdf"), yearFrom,
+        yearTo, 3);
+
+    TForm16 workers(db);
+    TForm17 products(db);
+    TForm21 detailedProducts(db);
+    run(workers, QStringLiteral("workers report, month"), QStringLiteral("workers_month.pdf"), monthFrom, monthTo, 5);
+    run(products, QStringLiteral("products report, month"), QStringLiteral("products_month.pdf"), monthFrom, monthTo, 5);
+    run(detailedProducts, QStringLiteral("detailed products report, month"), QStringLiteral("detailed_products_month.pdf"),
+        monthFrom, monthTo, 5);
+
+    // The server's JIT compilation is part of the query's time above; the
+    // same two queries with it switched off for this connection show its share.
+    Command(db, QStringLiteral("set jit = off")).execute();
+    run(detailed, QStringLiteral("detailed workers report, month, no JIT"), QStringLiteral("detailed_workers_month.pdf"),
+        monthFrom, monthTo, 5);
+    run(detailed, QStringLiteral("detailed workers report, year, no JIT"), QStringLiteral("detailed_workers_year.pdf"),
+        yearFrom, yearTo, 3);
+    return 0;
+}
