@@ -244,6 +244,7 @@ void Dataset::setCurrent(int index)
 
 void Dataset::setRecNo(int recNo)
 {
+    postPending();
     if (m_view.isEmpty())
         return;
     setCurrent(std::clamp(recNo, 1, int(m_view.size())) - 1);
@@ -251,6 +252,7 @@ void Dataset::setRecNo(int recNo)
 
 void Dataset::first()
 {
+    postPending();
     if (m_view.isEmpty()) {
         m_bof = m_eof = true;
         return;
@@ -261,6 +263,7 @@ void Dataset::first()
 
 void Dataset::last()
 {
+    postPending();
     if (m_view.isEmpty()) {
         m_bof = m_eof = true;
         return;
@@ -271,6 +274,7 @@ void Dataset::last()
 
 void Dataset::next()
 {
+    postPending();
     if (m_view.isEmpty()) {
         m_eof = true;
         return;
@@ -284,6 +288,7 @@ void Dataset::next()
 
 void Dataset::prior()
 {
+    postPending();
     if (m_view.isEmpty()) {
         m_bof = true;
         return;
@@ -297,6 +302,7 @@ void Dataset::prior()
 
 bool Dataset::locate(const QString& fieldName, const QVariant& value, int options)
 {
+    postPending();
     const int column = columnOrThrow(fieldName);
     const Qt::CaseSensitivity cs = (options & CaseInsensitive) ? Qt::CaseInsensitive : Qt::CaseSensitive;
     const QString wanted = value.toString();
@@ -508,6 +514,14 @@ void Dataset::post()
     m_state = State::Browse;
     m_modified.clear();
     emit rowChanged(m_current);
+}
+
+void Dataset::postPending()
+{
+    // Leaving a row that is being inserted or edited posts it first, so a
+    // pending change is never written to the row that becomes current.
+    if (m_state == State::Insert || m_state == State::Edit)
+        post();
 }
 
 void Dataset::cancel()

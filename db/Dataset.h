@@ -108,7 +108,7 @@ public:
     void insert() { append(); }
     void edit();
     void setValue(const QString& field, const QVariant& value);
-    void post();
+    void post();     // also done by moving to another row
     void cancel();
     void remove();
 
@@ -119,6 +119,7 @@ signals:
 
 private:
     void applyView(bool keepPosition);
+    void postPending();
     void setCurrent(int index);
     int columnOrThrow(const QString& name) const;
     QVariant rawValue(int bufferRow, int column) const;

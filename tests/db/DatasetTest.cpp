@@ -173,6 +173,25 @@ TEST_F(DatasetTest, UpdatableRowsInsertEditDelete)
     EXPECT_EQ(db.count("select count(*) from accounts_dep.vid_oper"), 0);
 }
 
+TEST_F(DatasetTest, MovingAwayFromAPendingRowPostsItToThatRow)
+{
+    db.exec("insert into accounts_dep.vid_oper (vid) values ('А'), ('Б')");
+    Dataset kinds(db.db());
+    kinds.setSql("select id, trim(vid) as vid from accounts_dep.vid_oper order by vid");
+    kinds.setUpdateTable("accounts_dep.vid_oper", "id");
+    kinds.open();
+    kinds.setValue("vid", "А2");   // an edit of the first row
+    kinds.next();                  // leaving it posts it
+    EXPECT_EQ(kinds.state(), Dataset::State::Browse);
+    kinds.append();
+    kinds.setValue("vid", "В");
+    kinds.setRecNo(1);             // leaving the new row posts it
+    EXPECT_EQ(db.count("select count(*) from accounts_dep.vid_oper where vid='А2'"), 1);
+    EXPECT_EQ(db.count("select count(*) from accounts_dep.vid_oper where vid='Б'"), 1);
+    EXPECT_EQ(db.count("select count(*) from accounts_dep.vid_oper where vid='В'"), 1);
+    EXPECT_EQ(kinds.field("vid").asString(), "А2");
+}
+
 TEST_F(DatasetTest, RefusedDeleteLeavesRowsAsTheyWere)
 {
     db.exec("insert into accounts_dep.vid_oper (id, vid) values (1, 'Резка')");
