@@ -20,7 +20,8 @@
 
 namespace {
 
-// The hourglass while an export runs; the arrow again however it ends.
+// The hourglass while a report is prepared or an export runs; the arrow
+// again however it ends.
 class WaitCursor {
 public:
     WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
@@ -193,14 +194,17 @@ void TForm18::showReport(ReportLayout& layout, const QString& title)
         const QDate from = DTPicker1->date();
         const QDate to = DTPicker2->date();
         Dataset& query = layout.query();
-        // Opened anew with this period, even if an earlier error left it open.
-        query.close();
-        layout.bindPeriod(from, to);
-        applyProductType(query);
-        query.open();
         QueryCloser closer(query);
-        layout.setTitle(title + shortDate(from) + QStringLiteral(" по ") + shortDate(to));
-        layout.Prepare();
+        {
+            WaitCursor wait;
+            // Opened anew with this period, even if an earlier error left it open.
+            query.close();
+            layout.bindPeriod(from, to);
+            applyProductType(query);
+            query.open();
+            layout.setTitle(title + shortDate(from) + QStringLiteral(" по ") + shortDate(to));
+            layout.Prepare();
+        }
 
         report::PreviewServices services;
         services.showModal = [this](QDialog& dialog) { return m_ctx.dialogs.showModal(dialog); };
