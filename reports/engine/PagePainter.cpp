@@ -2,20 +2,41 @@
 #include "reports/engine/TextMetrics.h"
 
 #include <QFileInfo>
-#include <QHash>
 #include <QPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
 
+#include <algorithm>
+#include <utility>
+#include <vector>
+
 namespace report {
+
+namespace {
+
+// The painted font of a text: the reference font's family and style at the
+// text's point size on the device, so that glyphs are rasterised or
+// outlined at the size they appear (a font at the reference size of about
+// 900 px costs several times more to draw). `devicePixelsPerPoint` is what
+// a point is in the units the texts are painted in; the painter resolves a
+// font's point size with its device's logical DPI.
+QFont deviceFont(const FontSpec& spec, double devicePixelsPerPoint, double deviceDpi)
+{
+    QFont f = detail::referenceFont(spec);
+    f.setPointSizeF(spec.pointSize * devicePixelsPerPoint * 72.0 / deviceDpi);
+    return f;
+}
+
+} // namespace
 
 void paintPage(QPainter& painter, const Page& page, double pixelsPerMmX, double pixelsPerMmY)
 {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, true);
     painter.setRenderHint(QPainter::TextAntialiasing, true);
-    painter.scale(pixelsPerMmX, pixelsPerMmY);   // from here on: millimetres
 
+    painter.save();
+    painter.scale(pixelsPerMmX, pixelsPerMmY);   // from here on: millimetres
     for (const BoxPrimitive& box : page.boxes)
         painter.fillRect(box.rect, box.fill);
 
@@ -25,26 +46,44 @@ void paintPage(QPainter& painter, const Page& page, double pixelsPerMmX, double 
         painter.setPen(pen);
         painter.drawLine(line.line);
     }
+    painter.restore();
 
-    // Texts in the reference units they were measured in.
-    const double toRef = detail::kRefPerMm;
-    painter.scale(1.0 / toRef, 1.0 / toRef);
-    QHash<QString, QFont> fonts;
+    // Texts in device units with fonts sized for the device. Text was
+    // measured at the reference size; fonts without hinting scale in
+    // proportion, so it keeps its place. Units are the device's vertical
+    // pixels; a device with other horizontal pixels stretches them as a
+    // scaled painter would.
+    const double perMm = pixelsPerMmY;
+    if (pixelsPerMmX != pixelsPerMmY)
+        painter.scale(pixelsPerMmX / pixelsPerMmY, 1.0);
+    const QPaintDevice* device = painter.device();
+    const double deviceDpi = device && device->logicalDpiY() > 0 ? device->logicalDpiY() : 72.0;
+    const double perPoint = perMm * 25.4 / 72.0;
+
+    std::vector<std::pair<FontSpec, QFont>> fonts;
+    const FontSpec* currentFont = nullptr;
+    QColor currentColor;
+    bool penSet = false;
     for (const TextPrimitive& text : page.texts) {
         if (text.text.isEmpty())
             continue;
-        const QString key = QStringLiteral("%1|%2|%3|%4")
-                                .arg(text.font.family)
-                                .arg(text.font.pointSize)
-                                .arg(text.font.bold)
-                                .arg(text.font.italic);
-        auto it = fonts.find(key);
-        if (it == fonts.end())
-            it = fonts.insert(key, detail::referenceFont(text.font));
-        painter.setFont(*it);
-        painter.setPen(text.color);
-        const QRectF r(text.rect.x() * toRef, text.rect.y() * toRef, text.rect.width() * toRef,
-                       text.rect.height() * toRef);
+        if (!currentFont || !(*currentFont == text.font)) {
+            auto it = std::find_if(fonts.begin(), fonts.end(),
+                                   [&](const auto& known) { return known.first == text.font; });
+            if (it == fonts.end()) {
+                fonts.emplace_back(text.font, deviceFont(text.font, perPoint, deviceDpi));
+                it = fonts.end() - 1;
+            }
+            painter.setFont(it->second);
+            currentFont = &it->first;
+        }
+        if (!penSet || text.color != currentColor) {
+            painter.setPen(text.color);
+            currentColor = text.color;
+            penSet = true;
+        }
+        const QRectF r(text.rect.x() * perMm, text.rect.y() * perMm, text.rect.width() * perMm,
+                       text.rect.height() * perMm);
         painter.drawText(r, int(text.alignment) | Qt::TextDontClip, text.text);
     }
     painter.restore();
