@@ -2,6 +2,9 @@
 #include "reports/engine/Expression.h"
 #include "reports/engine/TextMetrics.h"
 
+#include <cmath>
+#include <algorithm>
+#include <cstdint>
 #include <vector>
 
 namespace report {
@@ -44,6 +47,89 @@ bool sameGroupValue(const Value& a, const Value& b)
     return a == b;
 }
 
+// A running sum that adds values with up to six decimals exactly, so that
+// the total of many amounts such as 7830.98 prints as the decimal sum, not
+// with the error a binary sum collects ("186611,87999998"). A value is taken
+// as a decimal when it is within a few units in the last place of one; other
+// values, and anything that would overflow, are summed with Neumaier's
+// compensated summation.
+class RunningSum {
+public:
+    void add(double x)
+    {
+        if (x == 0)
+            return;
+        if (std::isfinite(x)) {
+            for (int places = 0; places <= kMaxPlaces; ++places) {
+                const double scaled = x * kPowers[places];
+                if (!(std::fabs(scaled) < 9e15))
+                    break;
+                const double units = std::nearbyint(scaled);
+                if (std::fabs(scaled - units) <= std::fabs(scaled) * 0x1p-50) {
+                    if (addUnits(std::int64_t(units), places))
+                        return;
+                    break;
+                }
+            }
+        }
+        addInexact(x);
+    }
+
+    double value() const { return m_hasInexact ? exactPart() + (m_sum + m_compensation) : exactPart(); }
+
+    void reset() { *this = RunningSum(); }
+
+private:
+    static constexpr int kMaxPlaces = 6;
+    static constexpr double kPowers[kMaxPlaces + 1] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6};
+
+    double exactPart() const { return double(m_units) / kPowers[m_scale]; }
+
+    // Adds units of 10^-places to the exact part; false when that would
+    // overflow even after the exact part has moved to the compensated one.
+    bool addUnits(std::int64_t units, int places)
+    {
+        for (;;) {
+            if (m_units == 0)
+                m_scale = places;
+            std::int64_t total = m_units, added = units;
+            bool ok = true;
+            if (places > m_scale)
+                ok = !__builtin_mul_overflow(total, std::int64_t(kPowers[places - m_scale]), &total);
+            else if (places < m_scale)
+                ok = !__builtin_mul_overflow(added, std::int64_t(kPowers[m_scale - places]), &added);
+            if (ok)
+                ok = !__builtin_add_overflow(total, added, &total);
+            if (ok) {
+                m_units = total;
+                m_scale = std::max(m_scale, places);
+                return true;
+            }
+            if (m_units == 0)
+                return false;
+            addInexact(exactPart());
+            m_units = 0;
+        }
+    }
+
+    void addInexact(double x)
+    {
+        const double t = m_sum + x;
+        if (std::fabs(m_sum) >= std::fabs(x))
+            m_compensation += (m_sum - t) + x;
+        else
+            m_compensation += (x - t) + m_sum;
+        m_sum = t;
+        m_hasInexact = true;
+    }
+
+    std::int64_t m_units = 0;   // exact part: m_units * 10^-m_scale
+    int m_scale = 0;
+    double m_sum = 0;
+    double m_compensation = 0;
+    bool m_hasInexact = false;
+};
+
 // Lays a report out page by page. The current row, the page number and the
 // running sums are what the bands' expressions read.
 class Layouter : public EvalContext {
@@ -70,7 +156,7 @@ public:
         m_pageFooter = compileBand(compiler, def.pageFooter, BandKind::PageFooter, -1);
 
         m_aggregates = compiler.aggregates();
-        m_sums.assign(m_aggregates.size(), 0.0);
+        m_sums.assign(m_aggregates.size(), RunningSum());
         m_model.title = def.title;
         m_model.setup = def.page;
     }
@@ -110,7 +196,7 @@ public:
             previous.swap(values);
 
             for (size_t i = 0; i < m_aggregates.size(); ++i)
-                m_sums[i] += m_aggregates[i].argument.evaluate(*this).toNumber();
+                m_sums[i].add(m_aggregates[i].argument.evaluate(*this).toNumber());
             place(m_detail);
         }
         if (rows > 0) {
@@ -129,7 +215,7 @@ public:
         return m_row < 0 ? Value() : Value::fromVariant(m_data.value(m_row, column));
     }
     int pageNumber() const override { return m_model.pages.size(); }
-    double aggregate(int index) const override { return m_sums[index]; }
+    double aggregate(int index) const override { return m_sums[index].value(); }
     const QLocale& locale() const override { return m_locale; }
 
 private:
@@ -169,7 +255,7 @@ private:
         place(m_groupFooters[g]);
         for (size_t i = 0; i < m_aggregates.size(); ++i) {
             if (m_aggregates[i].resetGroup == g)
-                m_sums[i] = 0;
+                m_sums[i].reset();
         }
     }
 
@@ -340,7 +426,7 @@ private:
     std::vector<CompiledBand> m_groupHeaders, m_groupFooters;
     std::vector<Expression> m_groupExpressions;
     std::vector<Aggregate> m_aggregates;
-    std::vector<double> m_sums;
+    std::vector<RunningSum> m_sums;
     std::vector<PreparedText> m_prepared;
 
     PageModel m_model;

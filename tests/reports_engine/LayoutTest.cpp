@@ -239,6 +239,44 @@ TEST(EngineLayoutTest, DefinitionMistakesAreReported)
     EXPECT_EQ(def.findItem("nosuch"), nullptr);
 }
 
+TEST(EngineLayoutTest, SumsOfManyDecimalsPrintExactly)
+{
+    struct Case {
+        QVector<double> values;
+        int repeat;
+        QString plain;    // default format
+        QString masked;   // "#0.00"
+    };
+    const Case cases[] = {
+        // Added in binary these printed 186600,000000029 and 4003860,00000024.
+        {{18.66}, 10000, "186600", "186600,00"},
+        {{1234.56, 0.07, 99.99}, 3000, "4003860", "4003860,00"},
+        {{0.01}, 100000, "1000", "1000,00"},
+        // Amounts that cancel out leave exactly the last one.
+        {{0.3, -0.1, -0.2, 0.0055}, 1000, "5,5", "5,50"},
+        {{0.3, -0.1, -0.2, 0.15, -0.15}, 1000, "0", "0,00"},
+        {{-7830.98, 6809.22, 0.005}, 2000, "-2043510", "-2043510,00"},
+        // Values of more decimals than a decimal sum holds, and one that
+        // does not fit beside the others, still count.
+        {{0.1234567}, 1000, "123,4567", "123,46"},
+        {{9300000000000.0, 0.000001, 2}, 1, "9300000000002", "9300000000002,00"},
+    };
+    for (const Case& c : cases) {
+        TableSource data({"v"});
+        for (int r = 0; r < c.repeat; ++r) {
+            for (double v : c.values)
+                data.addRow({v});
+        }
+        ReportDefinition def;
+        def.reportFooter.height = 5;
+        def.reportFooter.addExpression({0, 0, 60, 5}, "SUM(v)").setName("plain");
+        def.reportFooter.addExpression({60, 0, 60, 5}, "SUM(v)", "#0.00").setName("masked");
+        const PageModel model = layoutReport(def, data);
+        EXPECT_EQ(model.textsOf("plain"), QStringList({c.plain})) << c.repeat << " x " << c.values.size();
+        EXPECT_EQ(model.textsOf("masked"), QStringList({c.masked})) << c.repeat << " x " << c.values.size();
+    }
+}
+
 TEST(EngineLayoutTest, TenThousandRowsLayOutQuickly)
 {
     const TableSource data = longTable(10000, 25);
