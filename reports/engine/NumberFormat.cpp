@@ -14,8 +14,13 @@ namespace {
 double roundTo(double value, int decimals)
 {
     const double scale = std::pow(10.0, decimals);
+    // A value written with the mask's decimals and a trailing 5 may be
+    // stored or scaled a unit in the last place below the half (2.675 is
+    // 2.67499...): two units in the last place away from zero round it as
+    // written, and are far too little to move a large amount's last digit.
     const double scaled = value * scale;
-    const double rounded = std::round(scaled * (1.0 + 1e-12));
+    const double away = scaled < 0 ? -HUGE_VAL : HUGE_VAL;
+    const double rounded = std::round(std::nextafter(std::nextafter(scaled, away), away));
     return rounded / scale;
 }
 
