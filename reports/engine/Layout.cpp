@@ -143,7 +143,7 @@ public:
         ExpressionCompiler compiler(data, groupNames);
 
         m_reportHeader = compileBand(compiler, def.reportHeader, BandKind::ReportHeader, -1);
-        for (int g = 0; g < def.groups.size(); ++g) {
+        for (int g = 0; g < int(def.groups.size()); ++g) {
             const Group& group = def.groups[g];
             if (group.expression.trimmed().isEmpty())
                 throw ReportError(QStringLiteral("У группы \"%1\" не задано выражение").arg(group.name));

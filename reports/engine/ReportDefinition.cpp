@@ -70,8 +70,8 @@ Group& ReportDefinition::addGroup(const QString& name, const QString& expression
     Group g;
     g.name = name;
     g.expression = expression;
-    groups.append(g);
-    return groups.last();
+    groups.push_back(std::move(g));
+    return groups.back();
 }
 
 Item* ReportDefinition::findItem(const QString& name)

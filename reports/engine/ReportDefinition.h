@@ -6,6 +6,7 @@
 #include <QSizeF>
 #include <QString>
 #include <QVector>
+#include <deque>
 
 namespace report {
 
@@ -117,13 +118,16 @@ public:
     QString title;             // the document's title (preview caption, PDF title)
     PageSetup page;
     Band reportHeader;         // once, at the start
-    QVector<Group> groups;     // outermost first
+    // Outermost first. A deque: adding a group leaves the ones added
+    // before where they are, so references to them stay valid.
+    std::deque<Group> groups;
     Band detail;               // once per row
     Band reportFooter;         // once, after the last row, while it is current
     Band pageFooter;           // at the bottom of every page
     // Numbers are formatted with this locale: decimal comma by default.
     QLocale locale = QLocale(QLocale::Russian, QLocale::Russia);
 
+    // The new innermost group; the reference stays valid as more are added.
     Group& addGroup(const QString& name, const QString& expression);
     // The item of that name in any band; nullptr when there is none.
     Item* findItem(const QString& name);

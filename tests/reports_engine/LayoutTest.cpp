@@ -239,6 +239,30 @@ TEST(EngineLayoutTest, DefinitionMistakesAreReported)
     EXPECT_EQ(def.findItem("nosuch"), nullptr);
 }
 
+TEST(EngineLayoutTest, GroupsFilledThroughTheirReferencesAfterMoreAreAdded)
+{
+    ReportDefinition def;
+    Group& byWorker = def.addGroup("fio", "fio");
+    Group& byProduct = def.addGroup("nom", "nom");
+    for (int i = 0; i < 20; ++i)
+        def.addGroup(QStringLiteral("extra%1").arg(i), "fio");
+    def.groups.resize(2);
+    // Filled only now, through the references the first calls answered.
+    byWorker.header.height = 6;
+    byWorker.header.addField({0, 0, 50, 6}, "fio").setName("fio");
+    byWorker.footer.height = 6;
+    byWorker.footer.addExpression({0, 0, 50, 6}, "SUM(summa)", "#0.00").setName("fioSum");
+    byProduct.footer.height = 5;
+    byProduct.footer.addExpression({0, 0, 50, 5}, "SUM(summa)", "#0.00").setName("nomSum");
+    EXPECT_EQ(&def.groups[0], &byWorker);
+    EXPECT_EQ(def.groups[0].name, "fio");
+
+    const PageModel model = layoutReport(def, workersTable());
+    EXPECT_EQ(model.textsOf("fio"), QStringList({"Иванов", "Петров"}));
+    EXPECT_EQ(model.textsOf("nomSum"), QStringList({"30,75", "5,00", "8,13", "2,00"}));
+    EXPECT_EQ(model.textsOf("fioSum"), QStringList({"35,75", "10,13"}));
+}
+
 TEST(EngineLayoutTest, SumsOfManyDecimalsPrintExactly)
 {
     struct Case {
