@@ -7,9 +7,10 @@
 
 namespace report::detail {
 
-// Text is measured and painted in reference units of 1/7200 inch (a point
-// is 100 units) with fonts sized in those units, so that measuring does not
-// depend on any screen or printer; the painter scales them to the device.
+// Text is measured in reference units of 1/7200 inch (a point is 100 units)
+// with fonts sized in those units, so that measuring does not depend on any
+// screen or printer. It is painted with the same fonts sized for the device;
+// without hinting they scale in proportion.
 constexpr double kRefDpi = 7200.0;
 constexpr double kRefPerMm = kRefDpi / 25.4;
 
