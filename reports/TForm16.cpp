@@ -33,7 +33,7 @@ TForm16::TForm16(Database& db) : ReportLayout(db, QStringLiteral("t_Report"), 12
 
     m_def.reportHeader.height = addTitle(m_def.reportHeader);
 
-    // Both groups first: adding a group may move the ones added before.
+    // The worker group and, inside it, the group of nomenclature.
     m_def.addGroup(QStringLiteral("fio"), QStringLiteral("fio"));
     m_def.addGroup(QStringLiteral("nom"), QStringLiteral("nom"));
     Group& byWorker = m_def.groups[0];
