@@ -20,10 +20,10 @@ namespace {
 // 900 px costs several times more to draw). `devicePixelsPerPoint` is what
 // a point is in the units the texts are painted in; the painter resolves a
 // font's point size with its device's logical DPI.
-QFont deviceFont(const FontSpec& spec, double devicePixelsPerPoint, double deviceDpi)
+QFont deviceFont(const FontSpec& fontSpec, double devicePixelsPerPoint, double deviceDpi)
 {
-    QFont f = detail::referenceFont(spec);
-    f.setPointSizeF(spec.pointSize * devicePixelsPerPoint * 72.0 / deviceDpi);
+    QFont f = detail::referenceFont(fontSpec);
+    f.setPointSizeF(fontSpec.pointSize * devicePixelsPerPoint * 72.0 / deviceDpi);
     return f;
 }
 
