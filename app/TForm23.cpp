@@ -7,6 +7,7 @@
 #include "app/DBGrid.h"
 #include "journal/TForm1.h"
 
+#include <tuple>
 #include <QAbstractButton>
 #include <QAction>
 #include <QCheckBox>
@@ -39,17 +40,8 @@ TForm23::TForm23(const AppContext& context, TForm1& journal, QWidget* parent)
     row->addWidget(Edit1, 1);
     layout->addLayout(row);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    Button1 = new QPushButton(QStringLiteral("Вход"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button1->setDefault(true);
-    Button2 = new QPushButton(QStringLiteral("Отмена"), this);
-    Button2->setObjectName(QStringLiteral("Button2"));
-    Button2->setAutoDefault(false);
-    buttons->addWidget(Button1);
-    buttons->addWidget(Button2);
-    layout->addLayout(buttons);
+    std::tie(Button1, Button2) = WindowUtil::addDialogButtons(this, layout, "Button1", QStringLiteral("Вход"), "Button2",
+                                                              QStringLiteral("Отмена"));
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));

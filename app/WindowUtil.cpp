@@ -1,6 +1,9 @@
 #include "app/WindowUtil.h"
 
+#include <QBoxLayout>
+#include <QGuiApplication>
 #include <QLabel>
+#include <QPushButton>
 #include <QWidget>
 
 namespace WindowUtil {
@@ -32,6 +35,38 @@ void setBuddy(QLabel* label, QWidget* field)
     QString name = label->text();
     name.remove(u'&');
     field->setAccessibleName(name);
+}
+
+QPushButton* addButton(QWidget* owner, QBoxLayout* row, const char* name, const QString& text)
+{
+    auto* b = new QPushButton(text, owner);
+    b->setObjectName(QLatin1String(name));
+    b->setAutoDefault(false);
+    row->addWidget(b);
+    return b;
+}
+
+std::pair<QPushButton*, QPushButton*> addDialogButtons(QWidget* owner, QBoxLayout* layout, const char* defaultName,
+                                                       const QString& defaultText, const char* otherName,
+                                                       const QString& otherText)
+{
+    auto* row = new QHBoxLayout;
+    row->addStretch(1);
+    QPushButton* first = addButton(owner, row, defaultName, defaultText);
+    first->setDefault(true);
+    QPushButton* second = addButton(owner, row, otherName, otherText);
+    layout->addLayout(row);
+    return {first, second};
+}
+
+WaitCursor::WaitCursor()
+{
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+WaitCursor::~WaitCursor()
+{
+    QGuiApplication::restoreOverrideCursor();
 }
 
 } // namespace WindowUtil

@@ -1,8 +1,12 @@
 #pragma once
 #include <QColor>
+#include <QString>
+#include <utility>
 
-class QWidget;
+class QBoxLayout;
 class QLabel;
+class QPushButton;
+class QWidget;
 
 // Small helpers the windows share for their look.
 namespace WindowUtil {
@@ -13,4 +17,23 @@ void setBold(QWidget* widget, bool bold);
 // Makes `label` the buddy label of `field`, so the field's accessible name
 // is the label's text.
 void setBuddy(QLabel* label, QWidget* field);
+
+// A button of `owner` named `name`, appended to `row`; it is not an
+// automatic default, so Enter in a grid or field does not press it.
+QPushButton* addButton(QWidget* owner, QBoxLayout* row, const char* name, const QString& text);
+
+// The right-aligned pair of a dialog under its fields: the default button
+// (Enter) and the one beside it, appended to `layout`.
+std::pair<QPushButton*, QPushButton*> addDialogButtons(QWidget* owner, QBoxLayout* layout, const char* defaultName,
+                                                       const QString& defaultText, const char* otherName,
+                                                       const QString& otherText);
+
+// Shows the hourglass while a block runs.
+class WaitCursor {
+public:
+    WaitCursor();
+    ~WaitCursor();
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
 }

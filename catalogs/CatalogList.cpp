@@ -1,3 +1,4 @@
+#include "app/WindowUtil.h"
 #include "catalogs/CatalogList.h"
 #include "app/DBGrid.h"
 #include "app/DialogService.h"
@@ -50,10 +51,7 @@ QHBoxLayout& CatalogList::addButtonRow()
 QPushButton* CatalogList::addButton(QBoxLayout& row, const char* name, const QString& text,
                                     std::function<void()> onClick)
 {
-    auto* b = new QPushButton(text, this);
-    b->setObjectName(QLatin1String(name));
-    b->setAutoDefault(false);
-    row.addWidget(b);
+    QPushButton* b = WindowUtil::addButton(this, &row, name, text);
     if (onClick)
         connect(b, &QPushButton::clicked, this, std::move(onClick));
     return b;

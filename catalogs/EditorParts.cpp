@@ -44,17 +44,7 @@ std::pair<QGroupBox*, QLineEdit*> addFieldGroup(QDialog& editor, QBoxLayout& lay
 
 std::pair<QPushButton*, QPushButton*> addButtons(QDialog& editor, QBoxLayout& layout, const char* closeName, const QString& closeText)
 {
-    auto* row = new QHBoxLayout;
-    row->addStretch(1);
-    auto* save = new QPushButton(QStringLiteral("Записать"), &editor);
-    save->setObjectName(QStringLiteral("Button1"));
-    save->setDefault(true);
-    auto* close = new QPushButton(closeText, &editor);
-    close->setObjectName(QLatin1String(closeName));
-    close->setAutoDefault(false);
-    row->addWidget(save);
-    row->addWidget(close);
-    layout.addLayout(row);
+    auto [save, close] = WindowUtil::addDialogButtons(&editor, &layout, "Button1", QStringLiteral("Записать"), closeName, closeText);
     QObject::connect(close, &QPushButton::clicked, &editor, &QDialog::reject);
     return {save, close};
 }

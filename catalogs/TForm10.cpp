@@ -7,6 +7,7 @@
 #include "catalogs/TForm8.h"
 #include "db/Command.h"
 
+#include <tuple>
 #include <QApplication>
 #include <QComboBox>
 #include <QGridLayout>
@@ -101,17 +102,8 @@ TForm10::TForm10(const AppContext& context, TDataModule6& dm, QWidget* parent)
     grid->setColumnStretch(1, 1);
     layout->addWidget(GroupBox1);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    Button1 = new QPushButton(QStringLiteral("Записать"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button1->setDefault(true);
-    Button2 = new QPushButton(QStringLiteral("Отмена"), this);
-    Button2->setObjectName(QStringLiteral("Button2"));
-    Button2->setAutoDefault(false);
-    buttons->addWidget(Button1);
-    buttons->addWidget(Button2);
-    layout->addLayout(buttons);
+    std::tie(Button1, Button2) = WindowUtil::addDialogButtons(this, layout, "Button1", QStringLiteral("Записать"), "Button2",
+                                                              QStringLiteral("Отмена"));
     setTabOrder(Button3, Button4);
     setTabOrder(Button4, ComboBox1);
     setTabOrder(ComboBox1, Button1);

@@ -1,3 +1,4 @@
+#include "app/WindowUtil.h"
 #include "catalogs/TForm4.h"
 #include "app/DBGrid.h"
 #include "app/DialogService.h"
@@ -22,13 +23,6 @@
 namespace {
 
 const QColor kNoPrice{255, 200, 200};
-
-// Shows the hourglass while a block runs.
-class WaitCursor {
-public:
-    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
-};
 
 QString priceListSql()
 {
@@ -99,11 +93,7 @@ TForm4::TForm4(const AppContext& context, TDataModule6& dm, QWidget* parent)
 
     auto* bottom = new QHBoxLayout;
     auto button = [this, bottom](const char* name, const QString& text) {
-        auto* b = new QPushButton(text, this);
-        b->setObjectName(QLatin1String(name));
-        b->setAutoDefault(false);
-        bottom->addWidget(b);
-        return b;
+        return WindowUtil::addButton(this, bottom, name, text);
     };
     Button1 = button("Button1", QStringLiteral("Добавить"));
     Button1->setDefault(true);
@@ -324,7 +314,7 @@ void TForm4::Button5Click()
 
 void TForm4::exportPriceList()
 {
-    WaitCursor wait;
+    WindowUtil::WaitCursor wait;
     XLS_Rep.close();
     XLS_Rep.open();
     if (Excel.Open(QString(), QStringLiteral("Цены")) == -1)

@@ -34,13 +34,6 @@
 
 namespace {
 
-// Shows the hourglass while a block runs.
-class WaitCursor {
-public:
-    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
-};
-
 bool isWeekend(const QDate& date)
 {
     return date.dayOfWeek() >= 6;
@@ -158,11 +151,7 @@ void TForm1::buildControls()
 
     auto* bottom = new QHBoxLayout;
     auto button = [this, bottom](const char* name, const QString& text) {
-        auto* b = new QPushButton(text, this);
-        b->setObjectName(QLatin1String(name));
-        b->setAutoDefault(false);
-        bottom->addWidget(b);
-        return b;
+        return WindowUtil::addButton(this, bottom, name, text);
     };
     Button1 = button("Button1", QStringLiteral("Добавить"));
     Button2 = button("Button2", QStringLiteral("Изменить"));
@@ -278,7 +267,7 @@ void TForm1::DateTChange()
 {
     m_ctx.dialogs.guarded(this, [this] {
         {
-            WaitCursor wait;
+            WindowUtil::WaitCursor wait;
             for (int shift = 1; shift <= 4; ++shift)
                 m_dm->Smena(shift).close();
             for (int shift = 1; shift <= 4; ++shift) {
@@ -312,7 +301,7 @@ void TForm1::CBox1Click()
 void TForm1::Button8Click()
 {
     m_ctx.dialogs.guarded(this, [this] {
-        WaitCursor wait;
+        WindowUtil::WaitCursor wait;
         for (int shift = 1; shift <= 4; ++shift)
             m_dm->Smena(shift).close();
         for (int shift = 1; shift <= 4; ++shift)

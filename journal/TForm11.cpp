@@ -12,6 +12,7 @@
 #include "journal/RecordEntry.h"
 #include "journal/TForm1.h"
 
+#include <tuple>
 #include <QCalendarWidget>
 #include <QCheckBox>
 #include <QDateEdit>
@@ -176,17 +177,8 @@ TForm11::TForm11(const AppContext& context, TDataModule6& dm, QWidget* parent)
     for (QWidget* child : GroupBox1->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
         child->setFont(normal);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    Button1 = new QPushButton(QStringLiteral("Запись"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button1->setDefault(true);
-    Button2 = new QPushButton(QStringLiteral("Отмена"), this);
-    Button2->setObjectName(QStringLiteral("Button2"));
-    Button2->setAutoDefault(false);
-    buttons->addWidget(Button1);
-    buttons->addWidget(Button2);
-    layout->addLayout(buttons);
+    std::tie(Button1, Button2) = WindowUtil::addDialogButtons(this, layout, "Button1", QStringLiteral("Запись"), "Button2",
+                                                              QStringLiteral("Отмена"));
 
     QWidget* order[] = {Button3, Button4, Edit3, Edit6, Edit5, DTimeP, Edit4, Button1, Button2};
     for (int i = 0; i + 1 < int(std::size(order)); ++i)

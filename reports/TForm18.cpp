@@ -21,13 +21,6 @@
 namespace {
 
 // The hourglass while a report is prepared or an export runs; the arrow
-// again however it ends.
-class WaitCursor {
-public:
-    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
-};
-
 // Closes a report's query when its preview is done, also after an error.
 class QueryCloser {
 public:
@@ -107,11 +100,7 @@ TForm18::TForm18(const AppContext& context, TDataModule6& dm, QWidget* parent)
     layout->addWidget(GroupBox1);
 
     auto button = [this, layout](const char* name, const QString& text) {
-        auto* b = new QPushButton(text, this);
-        b->setObjectName(QLatin1String(name));
-        b->setAutoDefault(false);
-        layout->addWidget(b);
-        return b;
+        return WindowUtil::addButton(this, layout, name, text);
     };
     Button4 = button("Button4", QStringLiteral("Отчет по рабочим"));
     Button2 = button("Button2", QStringLiteral("Отчет по продукции"));
@@ -196,7 +185,7 @@ void TForm18::showReport(ReportLayout& layout, const QString& title)
         Dataset& query = layout.query();
         QueryCloser closer(query);
         {
-            WaitCursor wait;
+            WindowUtil::WaitCursor wait;
             // Opened anew with this period, even if an earlier error left it open.
             query.close();
             layout.bindPeriod(from, to);
@@ -246,7 +235,7 @@ void TForm18::Button6Click()
 
 void TForm18::exportProduction()
 {
-    WaitCursor wait;
+    WindowUtil::WaitCursor wait;
     // Opened anew: a failed start of the exporter leaves it open.
     XLS_Rep.close();
     XLS_Rep.setParam(QStringLiteral("data1"), DTPicker1->date());
