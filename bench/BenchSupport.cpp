@@ -1,6 +1,9 @@
 #include "bench/BenchSupport.h"
+#include "db/Command.h"
+#include "db/ConnectionText.h"
 #include "db/Dataset.h"
 
+#include <QCoreApplication>
 #include <QDate>
 #include <QElapsedTimer>
 #include <QRegularExpression>
@@ -65,6 +68,25 @@ void report(const QString& name, double ms, double server)
     else
         std::printf("%-58s %9.2f ms\n", name.toUtf8().constData(), ms);
     std::fflush(stdout);
+}
+
+FreshDatabase::FreshDatabase(const QString& prefix)
+    : m_name(QStringLiteral("%1_%2").arg(prefix).arg(QCoreApplication::applicationPid()))
+{
+    m_admin.setConnectionText(connectionText(QStringLiteral("postgres"), QStringLiteral("localhost")));
+    m_admin.open();
+    Command(m_admin, QStringLiteral("drop database if exists %1").arg(m_name)).execute();
+    Command(m_admin, QStringLiteral("create database %1 template pw_template").arg(m_name)).execute();
+    Command(m_admin, QStringLiteral("alter database %1 set datestyle to 'ISO, DMY'").arg(m_name)).execute();
+}
+
+FreshDatabase::~FreshDatabase()
+{
+    try {
+        Command(m_admin, QStringLiteral("drop database if exists %1 with (force)").arg(m_name)).execute();
+    } catch (...) {
+        // A leftover database is harmless: it carries the process id.
+    }
 }
 
 } // namespace Bench

@@ -22,4 +22,19 @@ double serverMs(Database& db, QString sql, const QHash<QString, QVariant>& param
 // One line of the report: name, time, and the ratio to the server alone.
 void report(const QString& name, double ms, double serverMs = -1);
 
+// A database of the benchmark's own, copied from the test template
+// (pw_template) and dropped at the end.
+class FreshDatabase {
+public:
+    explicit FreshDatabase(const QString& prefix);
+    ~FreshDatabase();
+    FreshDatabase(const FreshDatabase&) = delete;
+    FreshDatabase& operator=(const FreshDatabase&) = delete;
+    QString name() const { return m_name; }
+
+private:
+    QString m_name;
+    Database m_admin;
+};
+
 } // namespace Bench

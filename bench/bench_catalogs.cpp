@@ -28,33 +28,6 @@
 
 namespace {
 
-// A database of the benchmark's own, made from the test template and
-// dropped at the end.
-class FreshDatabase {
-public:
-    FreshDatabase()
-        : m_name(QStringLiteral("pwbench_catalogs_%1").arg(QCoreApplication::applicationPid()))
-    {
-        m_admin.setConnectionText(connectionText(QStringLiteral("postgres"), QStringLiteral("localhost")));
-        m_admin.open();
-        Command(m_admin, QStringLiteral("drop database if exists %1").arg(m_name)).execute();
-        Command(m_admin, QStringLiteral("create database %1 template pw_template").arg(m_name)).execute();
-        Command(m_admin, QStringLiteral("alter database %1 set datestyle to 'ISO, DMY'").arg(m_name)).execute();
-    }
-    ~FreshDatabase()
-    {
-        try {
-            Command(m_admin, QStringLiteral("drop database if exists %1 with (force)").arg(m_name)).execute();
-        } catch (...) {
-        }
-    }
-    QString name() const { return m_name; }
-
-private:
-    QString m_name;
-    Database m_admin;
-};
-
 struct Line {
     QString list;
     int rows;
@@ -125,10 +98,10 @@ int main(int argc, char** argv)
     QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
     const bool scale = argc > 1 && QByteArray(argv[1]) == "scale";
 
-    std::unique_ptr<FreshDatabase> fresh;
+    std::unique_ptr<Bench::FreshDatabase> fresh;
     QString database = qEnvironmentVariable("PW_BENCH_DB");
     if (database.isEmpty()) {
-        fresh = std::make_unique<FreshDatabase>();
+        fresh = std::make_unique<Bench::FreshDatabase>(QStringLiteral("pwbench_catalogs"));
         database = fresh->name();
     }
     {

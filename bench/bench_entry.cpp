@@ -113,33 +113,9 @@ void saveRecords(PrintedDialogs& dialogs)
     DayPosting::shiftAfterDelete(dm, worker, 1, day);
 }
 
-// A database of the benchmark's own, made from the test template.
-class FreshDatabase {
-public:
-    FreshDatabase() : m_name(QStringLiteral("pwbench_entry_%1").arg(QCoreApplication::applicationPid()))
-    {
-        m_admin.setConnectionText(connectionText(QStringLiteral("postgres"), QStringLiteral("localhost")));
-        m_admin.open();
-        Command(m_admin, QStringLiteral("create database %1 template pw_template").arg(m_name)).execute();
-        Command(m_admin, QStringLiteral("alter database %1 set datestyle to 'ISO, DMY'").arg(m_name)).execute();
-    }
-    ~FreshDatabase()
-    {
-        try {
-            Command(m_admin, QStringLiteral("drop database if exists %1 with (force)").arg(m_name)).execute();
-        } catch (...) {
-        }
-    }
-    QString name() const { return m_name; }
-
-private:
-    QString m_name;
-    Database m_admin;
-};
-
 void exportPriceList(PrintedDialogs& dialogs)
 {
-    FreshDatabase fresh;
+    Bench::FreshDatabase fresh(QStringLiteral("pwbench_entry"));
     {
         // 500 products x 20 kinds = 10,000 operations.
         Database setup;
