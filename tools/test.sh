@@ -31,9 +31,7 @@ pg_wait_ready
 pg_ensure_role "$sock"
 
 # The template every test copies its own database from, rebuilt each run.
-pg_sys -d postgres -c "DROP DATABASE IF EXISTS pw_template" >/dev/null
-pg_create_enterprise_db pw_template "$top"
-pg_sys -d pw_template -f "$top/db/demo/generate.sql"
+"$top/tools/make-template.sh" "${PW_TEMPLATE:-pw_template}"
 # Leftovers of an interrupted run.
 for db in $(pg_sys -d postgres -tAc "SELECT datname FROM pg_database WHERE datname LIKE 'pwt\\_%'"); do
   pg_sys -d postgres -c "DROP DATABASE IF EXISTS \"$db\"" >/dev/null

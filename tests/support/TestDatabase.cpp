@@ -12,6 +12,14 @@ namespace {
 
 QAtomicInt g_counter;
 
+// The template the test command builds; PW_TEMPLATE names another one, so
+// that a tree with a changed schema can be tested beside others.
+QString templateName()
+{
+    const QByteArray env = qgetenv("PW_TEMPLATE");
+    return env.isEmpty() ? QStringLiteral("pw_template") : QString::fromUtf8(env);
+}
+
 Database& adminConnection()
 {
     static Database* admin = [] {
@@ -30,7 +38,7 @@ TestDatabase::TestDatabase()
 {
     Database& admin = adminConnection();
     Command(admin, QStringLiteral("drop database if exists %1").arg(m_name)).execute();
-    Command(admin, QStringLiteral("create database %1 template pw_template").arg(m_name)).execute();
+    Command(admin, QStringLiteral("create database %1 template %2").arg(m_name, templateName())).execute();
     Command(admin, QStringLiteral("alter database %1 set datestyle to 'ISO, DMY'").arg(m_name)).execute();
     m_db = std::make_unique<Database>();
     m_db->setConnectionText(connectionText(m_name, server()));
