@@ -7,6 +7,6 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 . "$top/tools/pg.sh"
 name=${1:-pw_template}
-pg_sys -d postgres -c "DROP DATABASE IF EXISTS \"$name\" WITH (FORCE)" >/dev/null
+PGOPTIONS="-c client_min_messages=warning" pg_sys -d postgres -c "DROP DATABASE IF EXISTS \"$name\" WITH (FORCE)" >/dev/null
 pg_create_enterprise_db "$name" "$top" >/dev/null
 pg_sys -d "$name" -f "$top/db/demo/generate.sql" >/dev/null

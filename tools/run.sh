@@ -6,14 +6,7 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/tools/setup.sh"
 . "$top/tools/pg.sh"
 
-if ! pg_ready; then
-  if ! pg_lsclusters -h 2>/dev/null | awk '{print $1, $2}' | grep -q '^15 main$'; then
-    pg_createcluster 15 main >/dev/null
-  fi
-  pg_ctlcluster 15 main start
-  pg_wait_ready
-fi
-pg_ensure_role /var/run/postgresql
+pg_use_lasting_server
 
 if pg_create_enterprise_db vestra_erp "$top"; then
   echo "Filling vestra_erp with demo data..."

@@ -17,7 +17,7 @@ cleanup() {
 trap cleanup EXIT
 
 if pg_ready; then
-  sock=/var/run/postgresql
+  pg_prepare_running_server
 else
   tmpdir=$(mktemp -d /tmp/pw-test-pg.XXXXXX)
   chown postgres "$tmpdir"
@@ -25,17 +25,15 @@ else
     --encoding=UTF8 --locale=C.UTF-8 >/dev/null
   pg_as_postgres "$PG_BIN/pg_ctl" -D "$tmpdir/data" -l "$tmpdir/log" -w \
     -o "-p $PG_PORT -k $tmpdir -c listen_addresses=localhost -c fsync=off -c synchronous_commit=off -c full_page_writes=off -c max_connections=200" start >/dev/null
-  sock=$tmpdir
+  pg_wait_ready
+  pg_ensure_role "$tmpdir"
+  echo "Using a throwaway PostgreSQL server on localhost:$PG_PORT (data in $tmpdir, stopped afterwards)."
 fi
-pg_wait_ready
-pg_ensure_role "$sock"
 
 # The template every test copies its own database from, rebuilt each run.
 "$top/tools/make-template.sh" "${PW_TEMPLATE:-pw_template}"
-# Leftovers of an interrupted run.
-for db in $(pg_sys -d postgres -tAc "SELECT datname FROM pg_database WHERE datname LIKE 'pwt\\_%'"); do
-  pg_sys -d postgres -c "DROP DATABASE IF EXISTS \"$db\"" >/dev/null
-done
+# Leftovers of interrupted runs.
+pg_drop_stale_test_databases
 
 cd "${BUILD_DIR:-$top/build}"
 ctest --output-on-failure -j"$(nproc)" "$@"
