@@ -51,48 +51,35 @@ TForm24::TForm24(const AppContext& context, TDataModule6& dm, QWidget* parent)
     GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
     auto* grid = new QGridLayout(GroupBox1);
     grid->setHorizontalSpacing(8);
-    auto label = [this](const char* name, const QString& text) {
-        auto* l = new QLabel(text, GroupBox1);
-        l->setObjectName(QLatin1String(name));
-        return l;
-    };
     auto field = [this](const char* name) {
         auto* e = new QLineEdit(GroupBox1);
         e->setObjectName(QLatin1String(name));
         return e;
     };
-    auto dots = [this](const char* name, const QString& accessible) {
-        auto* b = new QPushButton(QStringLiteral("..."), GroupBox1);
-        b->setObjectName(QLatin1String(name));
-        b->setAccessibleName(accessible);
-        b->setAutoDefault(false);
-        b->setFixedWidth(32);
-        return b;
-    };
 
-    Label1 = label("Label1", QStringLiteral("ФИО"));
+    Label1 = EditorParts::addLabel(GroupBox1, "Label1", QStringLiteral("ФИО"));
     Edit1 = field("Edit1");
-    Button3 = dots("Button3", QStringLiteral("Выбрать работника"));
-    Label2 = label("Label2", QStringLiteral("Номенклатура"));
+    Button3 = EditorParts::addPickerButton(GroupBox1, "Button3", QStringLiteral("Выбрать работника"));
+    Label2 = EditorParts::addLabel(GroupBox1, "Label2", QStringLiteral("Номенклатура"));
     Edit2 = field("Edit2");
-    Button4 = dots("Button4", QStringLiteral("Выбрать номенклатуру"));
+    Button4 = EditorParts::addPickerButton(GroupBox1, "Button4", QStringLiteral("Выбрать номенклатуру"));
     for (QLineEdit* chosen : {Edit1, Edit2}) {
         chosen->setReadOnly(true);
         chosen->setFocusPolicy(Qt::NoFocus);
     }
-    Label3 = label("Label3", QStringLiteral("Работа"));
+    Label3 = EditorParts::addLabel(GroupBox1, "Label3", QStringLiteral("Работа"));
     cb_type_work = new QComboBox(GroupBox1);
     cb_type_work->setObjectName(QStringLiteral("cb_type_work"));
-    Label4 = label("Label4", QStringLiteral("Кол-во"));
+    Label4 = EditorParts::addLabel(GroupBox1, "Label4", QStringLiteral("Кол-во"));
     Edit6 = field("Edit6");
     Edit6->setText(QStringLiteral("0"));
     Edit6->setAlignment(Qt::AlignRight);
     // Digits only, and never more than an hours column takes.
     new DigitKeyFilter(Edit6);
     Edit6->setMaxLength(9);
-    Label5 = label("Label5", QStringLiteral("ч.    Цена"));
+    Label5 = EditorParts::addLabel(GroupBox1, "Label5", QStringLiteral("ч.    Цена"));
     DBEdit1 = field("DBEdit1");
-    Label6 = label("Label6", QStringLiteral("р.    Сумма"));
+    Label6 = EditorParts::addLabel(GroupBox1, "Label6", QStringLiteral("р.    Сумма"));
     DBEdit2 = field("DBEdit2");
     for (QLineEdit* shown : {DBEdit1, DBEdit2}) {
         shown->setEnabled(false);
@@ -127,12 +114,7 @@ TForm24::TForm24(const AppContext& context, TDataModule6& dm, QWidget* parent)
     for (int column : {1, 3, 5})
         grid->setColumnStretch(column, 1);
     layout->addWidget(GroupBox1);
-    // The group's caption is bold, its contents are not.
-    WindowUtil::setBold(GroupBox1, true);
-    QFont normal = GroupBox1->font();
-    normal.setBold(false);
-    for (QWidget* child : GroupBox1->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
-        child->setFont(normal);
+    EditorParts::boldCaption(*GroupBox1);
 
     std::tie(Button1, Button6) = WindowUtil::addDialogButtons(this, layout, "Button1", QStringLiteral("Записать"),
                                                               "Button6", QStringLiteral("Выход"));

@@ -1,8 +1,6 @@
 // The average piece-rate calculation of the maintenance works journal: the
 // month's average-piecework records get the worker's piece earnings per
 // hour on their group, with the record's own day-off and night factors.
-#include "db/Command.h"
-#include "db/DbError.h"
 #include "tests/timesheets/MaintenanceFixture.h"
 #include "timesheets/MaintenanceJournal.h"
 
@@ -90,23 +88,14 @@ TEST_F(AverageRateTest, TheButtonPricesTheMonthTellsWhatItDidAndIsAllOrNothing)
     ASSERT_TRUE(j().fatigue.locate("id", priced));
 
     // A record that may not be repriced stops the whole calculation.
-    t.database.exec("create function accounts_dep.locked_record() returns trigger language plpgsql as "
-                    "$$ begin if new.id_p = 2 then raise exception 'Запись закрыта'; end if; return new; end $$");
-    t.database.exec("create trigger locked before update on accounts_dep.fatigue "
-                    "for each row execute function accounts_dep.locked_record()");
-    QString refused;
-    try {
-        Command(t.database.db(), "update accounts_dep.fatigue set cnt=cnt where id_p=2").execute();
-    } catch (const DbError& error) {
-        refused = error.text();
-    }
+    const QString refused = refuseWrites(t.database, "accounts_dep.fatigue", "update", "new.id_p = 2");
     ASSERT_FALSE(refused.isEmpty());
     t.dialogs.expectBox(MessageKind::Error, refused);
     j().Button1->click();
     EXPECT_EQ(priceOf(t.database, priced), "150");
     EXPECT_EQ(priceOf(t.database, other), "150");
 
-    t.database.exec("drop trigger locked on accounts_dep.fatigue");
+    t.database.exec("drop trigger refused on accounts_dep.fatigue");
     t.dialogs.expectBox(MessageKind::Information,
                         "Ср. сдельная за 03.2026 рассчитана: записей с новой ценой — 2.\n"
                         "Из них 1 получили цену 0: у работника нет сменных часов по этой группе в месяце.",

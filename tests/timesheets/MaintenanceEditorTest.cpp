@@ -1,8 +1,6 @@
 // The maintenance record editor opened from the maintenance works journal:
 // pickers, kinds and prices, the checks, the insert or update with the
 // posting of the day, and the journal re-read.
-#include "db/Command.h"
-#include "db/DbError.h"
 #include "journal/DayPosting.h"
 #include "tests/timesheets/MaintenanceFixture.h"
 #include "timesheets/MaintenanceEntry.h"
@@ -264,16 +262,7 @@ TEST_F(MaintenanceEditorTest, AKindWithoutAPricedNormIsRefusedByNameAndNothingIs
 
 TEST_F(MaintenanceEditorTest, AFailedPostingLeavesNoRecordAndTheInputForAnotherTry)
 {
-    t.database.exec("create function accounts_dep.closed_month() returns trigger language plpgsql as "
-                    "$$ begin raise exception 'Табель месяца закрыт'; end $$");
-    t.database.exec("create trigger closed before insert or update on accounts_dep.h_tabel "
-                    "for each row execute function accounts_dep.closed_month()");
-    QString refused;
-    try {
-        Command(t.database.db(), "insert into accounts_dep.h_tabel (w_id) values (1)").execute();
-    } catch (const DbError& error) {
-        refused = error.text();
-    }
+    const QString refused = refuseWrites(t.database, "accounts_dep.h_tabel", "insert or update");
     ASSERT_FALSE(refused.isEmpty());
     openJournal(kMonday);
     add([&](QDialog& d) {
@@ -286,7 +275,7 @@ TEST_F(MaintenanceEditorTest, AFailedPostingLeavesNoRecordAndTheInputForAnotherT
         EXPECT_EQ(records(), 0);   // the record went with its posting
         EXPECT_EQ(e().Edit6->text(), "3");
 
-        t.database.exec("drop trigger closed on accounts_dep.h_tabel");
+        t.database.exec("drop trigger refused on accounts_dep.h_tabel");
         e().Button1->click();
         EXPECT_FALSE(d.isVisible());
     });

@@ -4,6 +4,8 @@
 #include "app/WindowOwner.h"
 #include "catalogs/TForm26.h"
 #include "catalogs/TForm5.h"
+#include "db/Command.h"
+#include "db/DbError.h"
 #include "journal/TForm1.h"
 #include "tests/support/TestApp.h"
 #include "timesheets/TForm24.h"
@@ -71,6 +73,27 @@ inline void addShiftRecord(TestDatabase& db, int worker, const QDate& date, int 
                 .arg(kolvo)
                 .arg(brak)
                 .arg(hours));
+}
+
+// Makes the database refuse `events` ("insert or update") on `table` for
+// the rows where `condition` holds, as a closed month would; answers the
+// error text the program then shows.
+inline QString refuseWrites(TestDatabase& db, const QString& table, const QString& events,
+                            const QString& condition = "true")
+{
+    db.exec(QStringLiteral("create function accounts_dep.refused() returns trigger language plpgsql as $$ begin if %1 "
+                           "then raise exception 'Табель месяца закрыт'; end if; return new; end $$")
+                .arg(condition));
+    db.exec(QStringLiteral("create trigger refused before %1 on %2 for each row execute function accounts_dep.refused()")
+                .arg(events, table));
+    try {
+        Command(db.db(), QStringLiteral("update %1 set id=id").arg(table)).execute();
+        Command(db.db(), QStringLiteral("insert into %1 (id) values (-1)").arg(table)).execute();
+    } catch (const DbError& error) {
+        return error.text();
+    }
+    ADD_FAILURE() << "the trigger refused nothing";
+    return QString();
 }
 
 // The application against a maintenance workshop, with the journal of

@@ -2,8 +2,6 @@
 // list, the day-off rule of the date picker, deletion with its posting, and
 // what each role may use.
 #include "app/TForm23.h"
-#include "db/Command.h"
-#include "db/DbError.h"
 #include "journal/DayPosting.h"
 #include "tests/timesheets/MaintenanceFixture.h"
 
@@ -142,16 +140,7 @@ TEST_F(MaintenanceJournalTest, DeletingAsksThenRepostsTheDayOfTheRecord)
     EXPECT_EQ(shownRows(), QStringList{"Петров П.П.|Стулья|хоз. работы|100|2|200,00||"});
 
     // A deletion whose posting fails keeps the record and its hours.
-    t.database.exec("create function accounts_dep.closed_month() returns trigger language plpgsql as "
-                    "$$ begin raise exception 'Табель месяца закрыт'; end $$");
-    t.database.exec("create trigger closed before update on accounts_dep.h_tabel "
-                    "for each row execute function accounts_dep.closed_month()");
-    QString refused;
-    try {
-        Command(t.database.db(), "update accounts_dep.h_tabel set d1=1").execute();
-    } catch (const DbError& error) {
-        refused = error.text();
-    }
+    const QString refused = refuseWrites(t.database, "accounts_dep.h_tabel", "update");
     ASSERT_FALSE(refused.isEmpty());
     t.dialogs.expectBox(MessageKind::Question, "Удалить позицию из списка?", QMessageBox::Yes, "Удаление");
     t.dialogs.expectBox(MessageKind::Error, refused);
