@@ -107,8 +107,8 @@ void TForm25::showEvent(QShowEvent* event)
 
 void TForm25::FormActivate()
 {
+    // New records always get shift 1 (the editor writes it).
     reread();
-    shiftForNew = 1;
 }
 
 void TForm25::reread()

@@ -27,8 +27,6 @@ public:
 
     // The day's records (parameter :d_date).
     Dataset fatigue;
-    // The shift number new records get; set on every activation.
-    int shiftForNew = 1;
 
     DBGrid* DBGrid1;
     QPushButton* Button5;    // Добавить
