@@ -15,6 +15,8 @@
 #include "journal/TForm1.h"
 #include "journal/TForm11.h"
 #include "reports/TForm18.h"
+#include "timesheets/TForm24.h"
+#include "timesheets/TForm25.h"
 
 WindowOwner::WindowOwner(const AppContext& context) : m_ctx(context) {}
 
@@ -22,6 +24,8 @@ WindowOwner::~WindowOwner()
 {
     // Windows go before the journal, which owns the data module.
     m_form23.reset();
+    m_form25.reset();
+    m_form24.reset();
     m_form18.reset();
     m_form22.reset();
     m_form11.reset();
@@ -72,6 +76,13 @@ bool WindowOwner::start(const QStringList& arguments)
     m_form18 = std::make_unique<TForm18>(m_ctx, dm);
     m_form23->setReportsWindow(m_form18.get());
     m_form1->setReportsWindow(m_form18.get());
+    m_form24 = std::make_unique<TForm24>(m_ctx, dm);
+    m_form25 = std::make_unique<TForm25>(m_ctx, dm);
+    m_form24->setPeers(*m_form25, *m_form5, *m_form26);
+    m_form25->setEditor(*m_form24);
+    m_form1->setMaintenanceJournal(m_form25.get(), [this](const QDate& date) {
+        m_form25->prepareOpen(date, m_form1->role);
+    });
     return true;
 }
 

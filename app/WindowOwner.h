@@ -18,6 +18,8 @@ class TForm10;
 class TForm11;
 class TForm18;
 class TForm22;
+class TForm24;
+class TForm25;
 class TForm26;
 class TForm29;
 
@@ -49,6 +51,8 @@ public:
     TForm10& form10() const { return *m_form10; }
     TForm11& form11() const { return *m_form11; }
     TForm22& form22() const { return *m_form22; }
+    TForm24& form24() const { return *m_form24; }
+    TForm25& form25() const { return *m_form25; }
 
 private:
     AppContext m_ctx;
@@ -67,4 +71,6 @@ private:
     std::unique_ptr<TForm10> m_form10;
     std::unique_ptr<TForm11> m_form11;
     std::unique_ptr<TForm22> m_form22;
+    std::unique_ptr<TForm24> m_form24;
+    std::unique_ptr<TForm25> m_form25;
 };

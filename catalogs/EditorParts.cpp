@@ -49,4 +49,30 @@ std::pair<QPushButton*, QPushButton*> addButtons(QDialog& editor, QBoxLayout& la
     return {save, close};
 }
 
+QLabel* addLabel(QWidget* parent, const char* name, const QString& text)
+{
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(QLatin1String(name));
+    return label;
+}
+
+QPushButton* addPickerButton(QWidget* parent, const char* name, const QString& accessibleName)
+{
+    auto* button = new QPushButton(QStringLiteral("..."), parent);
+    button->setObjectName(QLatin1String(name));
+    button->setAccessibleName(accessibleName);
+    button->setAutoDefault(false);
+    button->setFixedWidth(32);
+    return button;
+}
+
+void boldCaption(QGroupBox& box)
+{
+    WindowUtil::setBold(&box, true);
+    QFont normal = box.font();
+    normal.setBold(false);
+    for (QWidget* child : box.findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+        child->setFont(normal);
+}
+
 }

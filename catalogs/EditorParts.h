@@ -6,6 +6,7 @@ class QBoxLayout;
 class QDialog;
 class QFormLayout;
 class QGroupBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QWidget;
@@ -28,5 +29,13 @@ std::pair<QGroupBox*, QLineEdit*> addFieldGroup(QDialog& editor, QBoxLayout& lay
 // An editor's buttons, right-aligned under its fields: the default
 // "Записать" (Button1) and the button that closes the editor unsaved.
 std::pair<QPushButton*, QPushButton*> addButtons(QDialog& editor, QBoxLayout& layout, const char* closeName, const QString& closeText);
+
+// A label of `parent` named `name`.
+QLabel* addLabel(QWidget* parent, const char* name, const QString& text);
+// The "..." button beside a chosen name that opens its list as a picker;
+// Enter in the editor never presses it.
+QPushButton* addPickerButton(QWidget* parent, const char* name, const QString& accessibleName);
+// The group's caption in bold over contents in the regular font.
+void boldCaption(QGroupBox& box);
 
 }

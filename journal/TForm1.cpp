@@ -493,3 +493,22 @@ void TForm1::ActPricesExecute()
 {
     openCatalog(*this, m_ctx.dialogs, m_prices);
 }
+
+void TForm1::setMaintenanceJournal(QDialog* journal, std::function<void(const QDate&)> prepare)
+{
+    m_maintenance = journal;
+    m_prepareMaintenance = std::move(prepare);
+    Button5->setEnabled(journal != nullptr);
+    connect(Button5, &QPushButton::clicked, this, &TForm1::Button5Click, Qt::UniqueConnection);
+}
+
+void TForm1::Button5Click()
+{
+    if (!m_maintenance)
+        return;
+    if (m_ctx.dialogs.guarded(this, [this] {
+            if (m_prepareMaintenance)
+                m_prepareMaintenance(DateT->date());
+        }))
+        showChild(*m_maintenance);
+}

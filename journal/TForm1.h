@@ -49,6 +49,9 @@ public:
     void setRecordEditor(TForm11* editor);
     // The operations list of the menu item "Цены"; it is enabled here.
     void setPriceList(TForm4* prices);
+    // The maintenance works journal of "Ср.сд./хоз. работы"; `prepare` hands
+    // it the journal date before it is shown. The button is enabled here.
+    void setMaintenanceJournal(QDialog* journal, std::function<void(const QDate&)> prepare);
 
     // Window state other windows read and the login sets.
     int currentShift = 1;
@@ -122,6 +125,8 @@ public:
     void Button2Click();
     // Menu "Справочники", "Цены": the operations list as the catalog.
     void ActPricesExecute();
+    // "Ср.сд./хоз. работы": the maintenance works journal on the journal date.
+    void Button5Click();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -141,5 +146,7 @@ private:
     TForm18* m_reports = nullptr;
     TForm11* m_editor = nullptr;
     TForm4* m_prices = nullptr;
+    QDialog* m_maintenance = nullptr;
+    std::function<void(const QDate&)> m_prepareMaintenance;
     bool m_activated = false;
 };
