@@ -190,16 +190,28 @@ TEST(CatalogSql, TypedTextIsStoredAsTyped)
     EXPECT_EQ(m.t.database.scalar("select marka from accounts_dep.izdel where marka like '100%'").toString(), "100% и _");
 }
 
-TEST(ProductDelete, ConfirmedDeletesRunTogetherOrNotAtAll)
+TEST(ProductDelete, ConfirmedDeletesRunTogetherOrNotAtAllAndThePostedDaysFollow)
 {
     Module m;
     TestDatabase& db = m.t.database;
-    db.exec("insert into accounts_dep.person (id, fio) values (1, 'Иванов И.И.')");
+    db.exec("insert into accounts_dep.person (id, fio) values (1, 'Иванов И.И.'), (2, 'Петров П.П.')");
     db.exec("insert into accounts_dep.vid_oper (id, vid) values (1, 'Резка')");
-    db.exec("insert into cmn_gds_and_srv.gds_and_srv (id, s_caption) values (10, 'СТ-100')");
-    db.exec("insert into accounts_dep.oper (id, vid, i_id, naimen) values (100, 1, 10, 0)");
-    db.exec("insert into accounts_dep.smena (data, smena, w_id, i_id, o_id, cena, kol_vo, brak, time, ok) "
-            "values ('02.03.2026', 1, 1, 10, 100, 1, 5, 0, 8, 'ok')");
+    db.exec("insert into cmn_gds_and_srv.gds_and_srv (id, s_caption) values (10, 'СТ-100'), (20, 'ШК-200')");
+    db.exec("insert into accounts_dep.oper (id, vid, i_id, naimen) values (100, 1, 10, 0), (200, 1, 20, 0)");
+    // Worker 1 worked on product 10 and on another product on 2 March in
+    // shift 1; worker 2 only on product 10, on 3 March in shift 2 and on
+    // 3 April in shift 1. The timesheet holds the days as they were posted.
+    db.exec("insert into accounts_dep.smena (data, smena, w_id, i_id, o_id, cena, kol_vo, brak, time, ok) values "
+            "('02.03.2026', 1, 1, 10, 100, 1, 5, 0, 8, 'ok'), ('02.03.2026', 1, 1, 20, 200, 1, 5, 0, 3, 'ok'), "
+            "('03.03.2026', 2, 2, 10, 100, 1, 5, 0, 5, 'ok'), ('03.04.2026', 1, 2, 10, 100, 1, 5, 0, 4, 'ok')");
+    db.exec("insert into accounts_dep.h_tabel (w_id, smena, month, year, d1, d2, d3) values "
+            "(1, 1, 3, 2026, 7, 11, null), (2, 2, 3, 2026, null, null, 5)");
+    db.exec("insert into accounts_dep.h_tabel (w_id, smena, month, year, d3, d4) values (2, 1, 4, 2026, 4, 6)");
+    const QString days = "select w_id || '/' || smena || '/' || month || ':' || coalesce(d1::text, '-') || ',' || "
+                         "coalesce(d2::text, '-') || ',' || coalesce(d3::text, '-') || ',' || coalesce(d4::text, '-') "
+                         "from accounts_dep.h_tabel where w_id = %1 and smena = %2 and month = %3";
+    auto day = [&](int w, int s, int month) { return db.scalar(days.arg(w).arg(s).arg(month)).toString(); };
+
     // The enterprise database refuses to delete goods that operations use.
     db.exec("create function refuse_goods_delete() returns trigger language plpgsql as $$ begin "
             "if exists (select 1 from accounts_dep.oper where i_id = old.id) then "
@@ -208,13 +220,23 @@ TEST(ProductDelete, ConfirmedDeletesRunTogetherOrNotAtAll)
 
     ProductDelete::Plan plan;
     plan.shiftRecords = plan.product = true;   // prices kept, records and product confirmed
-    EXPECT_THROW(ProductDelete::run(m.dm.ADO_DB, m.dm.DelSmena, 10, plan), DbError);
-    EXPECT_EQ(db.count("select count(*) from accounts_dep.smena"), 1);
+    EXPECT_THROW(ProductDelete::run(m.dm, 10, plan), DbError);
+    EXPECT_EQ(db.count("select count(*) from accounts_dep.smena"), 4);
     EXPECT_FALSE(m.dm.ADO_DB.inTransaction());
+    // Nothing was deleted, so the timesheet keeps every hour.
+    EXPECT_EQ(day(1, 1, 3), "1/1/3:7,11,-,-");
+    EXPECT_EQ(day(2, 2, 3), "2/2/3:-,-,5,-");
+    EXPECT_EQ(day(2, 1, 4), "2/1/4:-,-,4,6");
 
     plan.operations = true;
-    ProductDelete::run(m.dm.ADO_DB, m.dm.DelSmena, 10, plan);
-    EXPECT_EQ(db.count("select count(*) from accounts_dep.smena"), 0);
-    EXPECT_EQ(db.count("select count(*) from accounts_dep.oper"), 0);
-    EXPECT_EQ(db.count("select count(*) from cmn_gds_and_srv.gds_and_srv"), 0);
+    ProductDelete::run(m.dm, 10, plan);
+    EXPECT_EQ(db.count("select count(*) from accounts_dep.smena"), 1);
+    EXPECT_EQ(db.count("select count(*) from accounts_dep.oper"), 1);
+    EXPECT_EQ(db.count("select count(*) from cmn_gds_and_srv.gds_and_srv"), 1);
+    // Each day the deleted records left holds what the remaining records
+    // carry: the other product's 3 hours, or no hours; other days stay.
+    EXPECT_EQ(day(1, 1, 3), "1/1/3:7,3,-,-");
+    EXPECT_EQ(day(2, 2, 3), "2/2/3:-,-,-,-");
+    EXPECT_EQ(day(2, 1, 4), "2/1/4:-,-,-,6");
+    EXPECT_FALSE(m.dm.ADO_DB.inTransaction());
 }
