@@ -63,7 +63,7 @@ void run(TDataModule6& dm, qlonglong productId, const Plan& plan)
         // in one order (worker, shift, date) so that the postings' locks
         // are always taken in the same order.
         Dataset days(dm.ADO_DB, QStringLiteral("deleted_days"));
-        days.setSql(QStringLiteral("with gone as (delete from accounts_dep.smena s where s.i_id =:id "
+        days.setSql(QStringLiteral("with gone as (delete from accounts_dep.smena s where s.i_id =cast(:id as bigint) "
                                    "returning s.w_id, s.smena, s.data) "
                                    "select distinct w_id, smena, data from gone "
                                    "where w_id is not null and smena is not null and data is not null "
@@ -83,7 +83,7 @@ void run(TDataModule6& dm, qlonglong productId, const Plan& plan)
             DayPosting::shiftAfterDelete(dm, d.worker, d.shift, d.date);
     }
     if (plan.operations)
-        exec(QStringLiteral("delete from accounts_dep.oper o where o.i_id =:id"));
+        exec(QStringLiteral("delete from accounts_dep.oper o where o.i_id =cast(:id as bigint)"));
     if (plan.product)
         exec(QStringLiteral("delete from cmn_gds_and_srv.gds_and_srv  where id=:id"));
     tx.commit();

@@ -17,9 +17,12 @@ TForm3::TForm3(const AppContext& context, TDataModule6& dm, QWidget* parent)
 {
     setObjectName(QStringLiteral("Form3"));
     setWindowTitle(QStringLiteral("Изделия (3)"));
-    Izdel_Smena.setSql(QStringLiteral(
-        "select count(*) as cnt from accounts_dep.smena s where s.i_id =:id_ii and s.\"data\">=:dt"));
-    ii_oper.setSql(QStringLiteral("select count(*) as cnt from accounts_dep.oper o where o.i_id =:id_ii"));
+    // The product's key is a 15-digit number while the records' i_id is a
+    // 32-bit column: the key is compared as a 64-bit number, so that a key
+    // beyond i_id's range counts nothing instead of failing.
+    Izdel_Smena.setSql(QStringLiteral("select count(*) as cnt from accounts_dep.smena s where s.i_id =cast(:id_ii as "
+                                      "bigint) and s.\"data\">=:dt"));
+    ii_oper.setSql(QStringLiteral("select count(*) as cnt from accounts_dep.oper o where o.i_id =cast(:id_ii as bigint)"));
 
     GridColumn massa{QStringLiteral("massa"), QStringLiteral("Коробки"), 90};
     massa.format = [](const QVariant& v) { return decimalEditText(v).replace(u'.', u','); };

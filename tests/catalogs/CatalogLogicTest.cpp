@@ -5,12 +5,14 @@
 #include "catalogs/CatalogSql.h"
 #include "catalogs/DecimalKeys.h"
 #include "catalogs/FilterKeys.h"
+#include "catalogs/LookupCombo.h"
 #include "catalogs/ProductDelete.h"
 #include "db/Command.h"
 #include "db/DbError.h"
 #include "tests/support/TestApp.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <gtest/gtest.h>
@@ -170,6 +172,37 @@ TEST(CatalogSql, DuplicatesIgnoreLetterCaseCyrillicTooAndLeaveOutTheRowBeingChan
     }
 }
 
+TEST(CatalogSql, DuplicatesFollowTheDatabasesOwnCharacterRules)
+{
+    // A database whose rules give only Latin letters a case: there upper()
+    // leaves Cyrillic as it is, so a mark upper-cased by the program would
+    // never equal the server's upper-cased copy of the same mark.
+    TestContext t;
+    TestDatabase cLocale(QStringLiteral("C"));
+    cLocale.exec("insert into cmn_gds_and_srv.gds_and_srv (id, s_caption) values (10, 'Шкаф-1'), (11, 'ab-2')");
+    cLocale.exec("insert into accounts_dep.vid_oper (id, vid) values (1, 'Резка')");
+    TDataModule6 dm(t.dialogs);
+    dm.ADO_DB.setConnectionText(cLocale.db().connectionText());
+    dm.ADO_DB.open();
+    struct Case {
+        BoundSql count;
+        bool duplicate;
+    };
+    const Case cases[] = {
+        {CatalogSql::productDuplicate("Шкаф-1"), true},     // the same mark
+        {CatalogSql::productDuplicate("AB-2"), true},       // Latin letters have cases here
+        {CatalogSql::productDuplicate("Шкаф-1", 10), false},
+        {CatalogSql::kindDuplicate("Резка"), true},
+        {CatalogSql::kindDuplicate("Резак"), false},
+    };
+    for (const Case& c : cases) {
+        if (c.duplicate)
+            t.dialogs.expectBox(MessageKind::Error, "Уже есть", QMessageBox::Ok, "Ошибка");
+        EXPECT_EQ(CatalogSql::checkDuplicate(dm, c.count, "Уже есть"), c.duplicate)
+            << c.count.params.value("name").toString().toStdString();
+    }
+}
+
 TEST(CatalogSql, TypedTextIsStoredAsTyped)
 {
     Module m;
@@ -188,6 +221,33 @@ TEST(CatalogSql, TypedTextIsStoredAsTyped)
     EXPECT_EQ(m.t.database.count("select count(*) from cmn_classifier.item where id_level = 2"), 4);
     EXPECT_EQ(m.t.database.count("select count(*) from accounts_dep.izdel where massa = 1.5"), 4);
     EXPECT_EQ(m.t.database.scalar("select marka from accounts_dep.izdel where marka like '100%'").toString(), "100% и _");
+}
+
+TEST(LookupCombo, FifteenDigitKeysStayApart)
+{
+    // Read as 32-bit numbers these keys would all become one.
+    Module m;
+    m.t.database.exec("insert into cmn_department.department (id, s_caption) values "
+                      "(3000000001, 'Цех №1'), (3000000002, 'Цех №2'), (999999999999999, 'Склад')");
+    Dataset departments(m.dm.ADO_DB);
+    departments.setSql("select * from cmn_department.department order by id");
+    departments.open();
+    QComboBox list;
+    LookupCombo::fill(&list, departments, "id", "s_caption");
+    ASSERT_EQ(list.count(), 3);
+    for (const qlonglong key : {3000000002LL, 999999999999999LL, 3000000001LL}) {
+        EXPECT_TRUE(LookupCombo::selectKey(&list, key));
+        EXPECT_EQ(LookupCombo::key(&list), key);
+    }
+    EXPECT_EQ(list.currentText(), "Цех №1");
+    // Read again, the list keeps the entry chosen.
+    LookupCombo::selectKey(&list, 3000000002LL);
+    departments.close();
+    departments.open();
+    LookupCombo::fill(&list, departments, "id", "s_caption");
+    EXPECT_EQ(list.currentText(), "Цех №2");
+    EXPECT_FALSE(LookupCombo::selectKey(&list, 3000000003LL));
+    EXPECT_EQ(LookupCombo::key(&list), 0);
 }
 
 TEST(ProductDelete, ConfirmedDeletesRunTogetherOrNotAtAllAndThePostedDaysFollow)
