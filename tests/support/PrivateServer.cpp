@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <pwd.h>
 #include <stdexcept>
@@ -26,15 +27,21 @@ void giveToPostgres(const QString& path)
 
 } // namespace
 
-PrivateServer::PrivateServer(const QStringList& settings) : m_dir(QDir::tempPath() + QStringLiteral("/pw-server-XXXXXX"))
+PrivateServer::PrivateServer(const QString& preload) : m_dir(QDir::tempPath() + QStringLiteral("/pw-server-XXXXXX"))
 {
     if (!m_dir.isValid())
         throw std::runtime_error("no temporary folder for the server");
     m_socketDir = m_dir.path();
     m_dataDir = m_dir.filePath(QStringLiteral("data"));
-    m_settings = settings;
     ::chmod(QFile::encodeName(m_socketDir).constData(), 0755);
     giveToPostgres(m_socketDir);
+    if (!preload.isEmpty()) {
+        const QString copy = m_dir.filePath(QFileInfo(preload).fileName());
+        if (!QFile::copy(preload, copy))
+            throw std::runtime_error("cannot copy " + preload.toStdString());
+        giveToPostgres(copy);
+        m_settings << QStringLiteral("shared_preload_libraries='%1'").arg(copy);
+    }
     run({QLatin1String(kBin) + QStringLiteral("initdb"), QStringLiteral("-D"), m_dataDir, QStringLiteral("-A"),
          QStringLiteral("trust"), QStringLiteral("-U"), QStringLiteral("postgres"), QStringLiteral("-E"),
          QStringLiteral("UTF8"), QStringLiteral("--locale=C.UTF-8"), QStringLiteral("--no-sync")});

@@ -15,8 +15,9 @@
 // fails the test.
 class PrivateServer {
 public:
-    // `settings` go onto the server's command line ("-c name=value" pairs).
-    explicit PrivateServer(const QStringList& settings = {});
+    // `preload`, when given, is a server library copied into the server's
+    // folder and loaded by the server at start.
+    explicit PrivateServer(const QString& preload = QString());
     ~PrivateServer();
     PrivateServer(const PrivateServer&) = delete;
     PrivateServer& operator=(const PrivateServer&) = delete;
