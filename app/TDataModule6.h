@@ -49,7 +49,24 @@ public:
 
     DialogService& dialogs() const { return m_dialogs; }
 
+    // Opens the connection with `text` (throws DbError when it cannot) and
+    // sets the session up for the program's queries.
+    void openConnection(const QString& text);
+    // Opens the connection again with the text it was opened with, after
+    // the server went away and came back.
+    void reopenConnection();
+    // Whether the server still answers on the open connection.
+    bool connectionAnswers();
+
+    // Set by the version check when the server stopped answering; the next
+    // check opens the connection again.
+    bool connectionLost = false;
+    // A version check is running (its message box may be open).
+    bool versionCheckRunning = false;
+
 private:
+    void tuneSession();
+
     DialogService& m_dialogs;
 };
 

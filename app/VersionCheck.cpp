@@ -1,6 +1,12 @@
 #include "app/VersionCheck.h"
+#include "app/AppContext.h"
+#include "app/AppLifetime.h"
+#include "app/DialogService.h"
 #include "app/TDataModule6.h"
 #include "db/DbError.h"
+
+#include <QTimer>
+#include <optional>
 
 VersionVerdict checkVersion(TDataModule6& dm, const BuildStamp& build)
 {
@@ -25,4 +31,49 @@ VersionVerdict checkVersion(TDataModule6& dm, const BuildStamp& build)
     if (d > build.date || (d == build.date && t > build.time))
         return VersionVerdict::Outdated;
     return VersionVerdict::Equal;
+}
+
+void runVersionCheck(TDataModule6& dm, const AppContext& context, QWidget* parent, QTimer* loginTimer)
+{
+    // One check at a time: the box of an earlier one may still be open.
+    // A transaction under way is never interrupted by opening the
+    // connection again.
+    if (dm.versionCheckRunning || dm.ADO_DB.inTransaction())
+        return;
+    dm.versionCheckRunning = true;
+    struct Running {
+        TDataModule6& dm;
+        ~Running() { dm.versionCheckRunning = false; }
+    } running{dm};
+
+    std::optional<VersionVerdict> verdict;
+    try {
+        if (dm.connectionLost)
+            dm.reopenConnection();
+        verdict = checkVersion(dm, context.build);
+    } catch (const std::exception& e) {
+        if (!dm.connectionLost && dm.connectionAnswers()) {
+            context.dialogs.showException(parent, e);
+            return;
+        }
+        // The server went away, or came back and no longer knows this
+        // session: open the connection again at once, else say so once.
+        try {
+            dm.reopenConnection();
+            verdict = checkVersion(dm, context.build);
+        } catch (const std::exception&) {
+            if (!dm.connectionLost) {
+                dm.connectionLost = true;
+                context.dialogs.error(parent, QString::fromUtf8(kNoConnectionMessage));
+            }
+            return;
+        }
+    }
+    dm.connectionLost = false;
+    if (*verdict == VersionVerdict::Outdated) {
+        if (loginTimer)
+            loginTimer->start();
+        context.dialogs.error(parent, QString::fromUtf8(kOutdatedMessage));
+        context.lifetime.requestTerminate();
+    }
 }

@@ -153,7 +153,7 @@ void CatalogList::pickCurrent()
     m_ctx.dialogs.guarded(this, [&] {
         if (m_data->isEmpty() || !m_onPicked)
             return;
-        const int id = m_data->field(m_behaviour.idField).asInt();
+        const qlonglong id = m_data->field(m_behaviour.idField).asLongLong();
         const QString name = m_behaviour.trimName ? m_data->field(m_behaviour.nameField).asTrimmed()
                                                   : m_data->field(m_behaviour.nameField).asString();
         handed = true;

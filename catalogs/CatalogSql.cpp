@@ -6,9 +6,11 @@ namespace CatalogSql {
 
 namespace {
 
-BoundSql duplicate(const QString& head, const QString& name, std::optional<int> exceptId)
+// Both sides are upper-cased by the server, so that the comparison follows
+// one set of character rules (the database's), whatever they are.
+BoundSql duplicate(const QString& head, const QString& name, std::optional<qlonglong> exceptId)
 {
-    BoundSql s{head + QStringLiteral("=:name"), {{QStringLiteral("name"), name.toUpper()}}};
+    BoundSql s{head + QStringLiteral("=upper(:name)"), {{QStringLiteral("name"), name}}};
     if (exceptId) {
         s.sql += QStringLiteral(" and id<>:id");
         s.params.insert(QStringLiteral("id"), *exceptId);
@@ -18,26 +20,26 @@ BoundSql duplicate(const QString& head, const QString& name, std::optional<int> 
 
 } // namespace
 
-BoundSql productDuplicate(const QString& mark, std::optional<int> exceptId)
+BoundSql productDuplicate(const QString& mark, std::optional<qlonglong> exceptId)
 {
     return duplicate(QStringLiteral("select count(*) as cnt from accounts_dep.izdel where upper(marka)"), mark,
                      exceptId);
 }
 
-BoundSql kindDuplicate(const QString& name, std::optional<int> exceptId)
+BoundSql kindDuplicate(const QString& name, std::optional<qlonglong> exceptId)
 {
     return duplicate(QStringLiteral("select count(*) as cnt from accounts_dep.vid_oper where upper(vid)"), name,
                      exceptId);
 }
 
-BoundSql productInsert(const QString& mark, const QString& massa, int groupId)
+BoundSql productInsert(const QString& mark, const QString& massa, qlonglong groupId)
 {
     return {QStringLiteral("INSERT INTO cmn_gds_and_srv.gds_and_srv(s_caption, s_description, id_msm_bs, massa, "
                            "id_class_item)VALUES(:marka, '', 6, cast(:massa as numeric), :item)"),
             {{QStringLiteral("marka"), mark}, {QStringLiteral("massa"), massa}, {QStringLiteral("item"), groupId}}};
 }
 
-BoundSql productUpdate(int id, const QString& mark, const QString& massa, int groupId)
+BoundSql productUpdate(qlonglong id, const QString& mark, const QString& massa, qlonglong groupId)
 {
     return {QStringLiteral("UPDATE cmn_gds_and_srv.gds_and_srv SET s_caption=:marka, s_description='', id_msm_bs=6, "
                            "massa=cast(:massa as numeric), id_class_item=:item where id=:id"),
@@ -70,7 +72,7 @@ BoundSql groupInsert(const QString& caption)
             {{QStringLiteral("caption"), caption}}};
 }
 
-BoundSql groupUpdate(int id, const QString& caption)
+BoundSql groupUpdate(qlonglong id, const QString& caption)
 {
     return {QStringLiteral("UPDATE cmn_classifier.item SET s_caption=:caption where id=:id"),
             {{QStringLiteral("caption"), caption}, {QStringLiteral("id"), id}}};

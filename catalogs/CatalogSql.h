@@ -20,12 +20,13 @@ namespace CatalogSql {
 // Counts (column `cnt`) of another product with the same mark, or another
 // kind with the same name, regardless of letter case; `exceptId` leaves
 // out the row being changed.
-BoundSql productDuplicate(const QString& mark, std::optional<int> exceptId = std::nullopt);
-BoundSql kindDuplicate(const QString& name, std::optional<int> exceptId = std::nullopt);
+BoundSql productDuplicate(const QString& mark, std::optional<qlonglong> exceptId = std::nullopt);
+BoundSql kindDuplicate(const QString& name, std::optional<qlonglong> exceptId = std::nullopt);
 
-// `massa` is the field's text with the decimal separator already normalised.
-BoundSql productInsert(const QString& mark, const QString& massa, int groupId);
-BoundSql productUpdate(int id, const QString& mark, const QString& massa, int groupId);
+// Keys of goods and classifier items are 15-digit numbers, held as 64-bit
+// integers. `massa` is a number with a point as its decimal separator.
+BoundSql productInsert(const QString& mark, const QString& massa, qlonglong groupId);
+BoundSql productUpdate(qlonglong id, const QString& mark, const QString& massa, qlonglong groupId);
 
 BoundSql workerInsert(const QString& fio, const QString& position);
 BoundSql workerUpdate(int id, const QString& fio, const QString& position);
@@ -33,7 +34,7 @@ BoundSql workerDelete(int id);
 
 // A new group is a classifier item of level 2, the level the lists show.
 BoundSql groupInsert(const QString& caption);
-BoundSql groupUpdate(int id, const QString& caption);
+BoundSql groupUpdate(qlonglong id, const QString& caption);
 
 // Runs `statement` on `command` (its text and parameters are replaced).
 int run(Command& command, const BoundSql& statement);

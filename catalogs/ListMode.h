@@ -16,5 +16,6 @@ constexpr int Change = 2;
 }
 
 // What a picker hands back to the window that opened it: the chosen row's
-// id and its name as the list gives it.
-using PickHandler = std::function<void(int id, const QString& name)>;
+// id (a 64-bit integer: groups and products have 15-digit keys) and its
+// name as the list gives it.
+using PickHandler = std::function<void(qlonglong id, const QString& name)>;

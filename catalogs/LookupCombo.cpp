@@ -7,22 +7,18 @@ namespace LookupCombo {
 
 namespace {
 
-int toKey(const QVariant& value)
+// Keys are 15-digit numbers: held as 64-bit integers, never through a
+// 32-bit int or a double.
+qlonglong toKey(const QVariant& value)
 {
-    if (value.isNull())
-        return 0;
-    bool ok = false;
-    const int k = value.toInt(&ok);
-    if (ok)
-        return k;
-    return int(value.toString().trimmed().toDouble());
+    return Field(value, QString()).asLongLong();
 }
 
 } // namespace
 
 void fill(QComboBox* combo, const Dataset& dataset, const QString& keyField, const QString& listField)
 {
-    const int chosen = key(combo);
+    const qlonglong chosen = key(combo);
     combo->clear();
     const int keyColumn = dataset.fieldIndex(keyField);
     const int listColumn = dataset.fieldIndex(listField);
@@ -35,16 +31,16 @@ void fill(QComboBox* combo, const Dataset& dataset, const QString& keyField, con
     selectKey(combo, chosen);
 }
 
-int key(const QComboBox* combo)
+qlonglong key(const QComboBox* combo)
 {
     if (combo->currentIndex() < 0)
         return 0;
-    return combo->currentData().toInt();
+    return combo->currentData().toLongLong();
 }
 
-bool selectKey(QComboBox* combo, int key)
+bool selectKey(QComboBox* combo, qlonglong key)
 {
-    const int index = key == 0 ? -1 : combo->findData(key);
+    const int index = key == 0 ? -1 : combo->findData(QVariant::fromValue(key));
     combo->setCurrentIndex(index);
     return index >= 0;
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include <QString>
+#include <QtGlobal>
 
 class Dataset;
 class QComboBox;
@@ -12,9 +13,9 @@ namespace LookupCombo {
 // whose key was chosen before stays chosen when it is still there.
 void fill(QComboBox* combo, const Dataset& dataset, const QString& keyField, const QString& listField);
 // The chosen entry's key; 0 when nothing is chosen.
-int key(const QComboBox* combo);
+qlonglong key(const QComboBox* combo);
 // Chooses the entry with `key`; chooses nothing when there is none.
-bool selectKey(QComboBox* combo, int key);
+bool selectKey(QComboBox* combo, qlonglong key);
 // Chooses the entry showing `text` (exactly, blanks around it ignored).
 bool selectText(QComboBox* combo, const QString& text);
 

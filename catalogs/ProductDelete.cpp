@@ -1,7 +1,9 @@
 #include "catalogs/ProductDelete.h"
+#include "app/TDataModule6.h"
 #include "db/Command.h"
 #include "db/Database.h"
 #include "db/Dataset.h"
+#include "journal/DayPosting.h"
 
 namespace ProductDelete {
 
@@ -13,7 +15,7 @@ QDate shiftRecordsSince(const QDate& today)
     return QDate(2000, month - 1, 1);
 }
 
-Usage count(Dataset& izdelSmena, Dataset& iiOper, int productId, const QDate& today)
+Usage count(Dataset& izdelSmena, Dataset& iiOper, qlonglong productId, const QDate& today)
 {
     Usage usage;
     izdelSmena.close();
@@ -44,21 +46,44 @@ Plan ask(const Usage& usage, const std::function<bool(const QString& question)>&
     return plan;
 }
 
-void run(Database& db, Command& command, int productId, const Plan& plan)
+void run(TDataModule6& dm, qlonglong productId, const Plan& plan)
 {
     if (plan.isEmpty())
         return;
+    Command& command = dm.DelSmena;
     auto exec = [&](const QString& sql) {
         command.setText(sql);
         command.clearParams();
         command.setParam(QStringLiteral("id"), productId);
         command.execute();
     };
-    Transaction tx(db);
-    if (plan.shiftRecords)
-        exec(QStringLiteral("delete from accounts_dep.smena s where s.i_id =:id"));
+    Transaction tx(dm.ADO_DB);
+    if (plan.shiftRecords) {
+        // The days the deleted records leave, read from the delete itself,
+        // in one order (worker, shift, date) so that the postings' locks
+        // are always taken in the same order.
+        Dataset days(dm.ADO_DB, QStringLiteral("deleted_days"));
+        days.setSql(QStringLiteral("with gone as (delete from accounts_dep.smena s where s.i_id =cast(:id as bigint) "
+                                   "returning s.w_id, s.smena, s.data) "
+                                   "select distinct w_id, smena, data from gone "
+                                   "where w_id is not null and smena is not null and data is not null "
+                                   "order by w_id, smena, data"));
+        days.setParam(QStringLiteral("id"), productId);
+        days.open();
+        struct Day {
+            int worker, shift;
+            QDate date;
+        };
+        QVector<Day> left;
+        for (days.first(); !days.eof(); days.next())
+            left.append({days.field(QStringLiteral("w_id")).asInt(), days.field(QStringLiteral("smena")).asInt(),
+                         days.field(QStringLiteral("data")).asDate()});
+        days.close();
+        for (const Day& d : left)
+            DayPosting::shiftAfterDelete(dm, d.worker, d.shift, d.date);
+    }
     if (plan.operations)
-        exec(QStringLiteral("delete from accounts_dep.oper o where o.i_id =:id"));
+        exec(QStringLiteral("delete from accounts_dep.oper o where o.i_id =cast(:id as bigint)"));
     if (plan.product)
         exec(QStringLiteral("delete from cmn_gds_and_srv.gds_and_srv  where id=:id"));
     tx.commit();

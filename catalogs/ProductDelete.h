@@ -3,9 +3,8 @@
 #include <QString>
 #include <functional>
 
-class Command;
-class Database;
 class Dataset;
+class TDataModule6;
 
 // The delete of a product with its operations and shift records.
 namespace ProductDelete {
@@ -26,7 +25,7 @@ struct Usage {
 
 // Counts the product's shift records (on `izdelSmena`, parameters id_ii,
 // dt) and operations (on `iiOper`, parameter id_ii).
-Usage count(Dataset& izdelSmena, Dataset& iiOper, int productId, const QDate& today);
+Usage count(Dataset& izdelSmena, Dataset& iiOper, qlonglong productId, const QDate& today);
 
 // What the user confirmed.
 struct Plan {
@@ -40,9 +39,11 @@ struct Plan {
 // for Yes.
 Plan ask(const Usage& usage, const std::function<bool(const QString& question)>& askYes);
 
-// Runs the confirmed deletes on `command` as one transaction: either all
-// of them are done or, when the database refuses one, none. Shift records
-// go before the operations they point to.
-void run(Database& db, Command& command, int productId, const Plan& plan);
+// Runs the confirmed deletes on the data module's DelSmena as one
+// transaction: either all of them are done or, when the database refuses
+// one, none. Shift records go before the operations they point to, and
+// every day they leave (worker, shift, date) is posted again in the same
+// transaction, so that the timesheet keeps no hours of deleted records.
+void run(TDataModule6& dm, qlonglong productId, const Plan& plan);
 
 } // namespace ProductDelete

@@ -88,14 +88,18 @@ void TForm2::preselect(const QString& position)
     LookupCombo::selectText(LCB_department, position);
     LookupCombo::selectText(LCB_roles, position);
     // The position list is what gets stored: it never keeps another
-    // worker's position for this one.
+    // worker's position for this one. A stored text that the list does not
+    // offer is kept (and shown greyed in the empty list) until the user
+    // picks an entry.
+    m_keptPosition = position;
+    LCB_staffpos->setPlaceholderText(position);
     if (!LookupCombo::selectText(LCB_staffpos, position))
         LCB_staffpos->setCurrentIndex(-1);
 }
 
 QString TForm2::positionText() const
 {
-    return LCB_staffpos->currentIndex() < 0 ? QString() : LCB_staffpos->currentText();
+    return LCB_staffpos->currentIndex() < 0 ? m_keptPosition : LCB_staffpos->currentText();
 }
 
 void TForm2::Button1Click()

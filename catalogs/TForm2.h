@@ -40,9 +40,11 @@ public:
     // keeps the entry chosen in it when that entry is still there.
     void reopenLookups();
     // Chooses in each list the entry that shows what a worker holds as his
-    // position; the position list shows nothing when no position matches.
+    // position (a new worker: none); the position list shows nothing when
+    // no position matches, and the stored text is then kept.
     void preselect(const QString& position);
-    // What is stored as the worker's position: the text of "Должность".
+    // What is stored as the worker's position: the entry chosen in
+    // "Должность", or the worker's stored text while none is chosen.
     QString positionText() const;
 
     void Button1Click();
@@ -55,4 +57,5 @@ protected:
 private:
     AppContext m_ctx;
     TDataModule6& m_dm;
+    QString m_keptPosition;
 };

@@ -36,9 +36,9 @@ TForm26::TForm26(const AppContext& context, TDataModule6& dm, QWidget* parent)
     setFixedSize(520, 460);
 }
 
-int TForm26::currentId() const
+qlonglong TForm26::currentId() const
 {
-    return item.isOpen() && !item.isEmpty() ? item.field(QStringLiteral("id")).asInt() : 0;
+    return item.isOpen() && !item.isEmpty() ? item.field(QStringLiteral("id")).asLongLong() : 0;
 }
 
 void TForm26::Button2Click()

@@ -22,7 +22,7 @@ public:
     // As a picker it hands back the group's id and its name as stored.
 
     // The id of the current group (0 when the list is empty).
-    int currentId() const;
+    qlonglong currentId() const;
 
     void Button2Click();
     void Button3Click();

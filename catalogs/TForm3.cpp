@@ -17,9 +17,12 @@ TForm3::TForm3(const AppContext& context, TDataModule6& dm, QWidget* parent)
 {
     setObjectName(QStringLiteral("Form3"));
     setWindowTitle(QStringLiteral("Изделия (3)"));
-    Izdel_Smena.setSql(QStringLiteral(
-        "select count(*) as cnt from accounts_dep.smena s where s.i_id =:id_ii and s.\"data\">=:dt"));
-    ii_oper.setSql(QStringLiteral("select count(*) as cnt from accounts_dep.oper o where o.i_id =:id_ii"));
+    // The product's key is a 15-digit number while the records' i_id is a
+    // 32-bit column: the key is compared as a 64-bit number, so that a key
+    // beyond i_id's range counts nothing instead of failing.
+    Izdel_Smena.setSql(QStringLiteral("select count(*) as cnt from accounts_dep.smena s where s.i_id =cast(:id_ii as "
+                                      "bigint) and s.\"data\">=:dt"));
+    ii_oper.setSql(QStringLiteral("select count(*) as cnt from accounts_dep.oper o where o.i_id =cast(:id_ii as bigint)"));
 
     GridColumn massa{QStringLiteral("massa"), QStringLiteral("Коробки"), 90};
     massa.format = [](const QVariant& v) { return decimalEditText(v).replace(u'.', u','); };
@@ -75,11 +78,11 @@ void TForm3::changeProduct()
         const int row = izdel.recNo();
         m_editor->setWindowTitle(QStringLiteral("Изменение данных изделия (7)"));
         m_editor->Tag = EditorMode::Change;
-        m_editor->productId = izdel.field(QStringLiteral("id")).asInt();
+        m_editor->productId = izdel.field(QStringLiteral("id")).asLongLong();
         m_editor->Edit1->setText(izdel.field(QStringLiteral("marka")).asTrimmed());
         m_editor->Edit2->setText(decimalEditText(izdel.value(QStringLiteral("massa"))));
         m_editor->openGroups();
-        m_editor->selectGroup(izdel.field(QStringLiteral("id_class_item")).asInt());
+        m_editor->selectGroup(izdel.field(QStringLiteral("id_class_item")).asLongLong());
         m_ctx.dialogs.showModal(*m_editor);
         m_editor->closeGroups();
         izdel.setRecNo(row);
@@ -92,12 +95,12 @@ void TForm3::Button3Click()
         Dataset& izdel = m_dm.Izdel;
         if (izdel.isEmpty())
             return;
-        const int id = izdel.field(QStringLiteral("id")).asInt();
+        const qlonglong id = izdel.field(QStringLiteral("id")).asLongLong();
         const ProductDelete::Usage usage = ProductDelete::count(Izdel_Smena, ii_oper, id, today());
         const ProductDelete::Plan plan = ProductDelete::ask(usage, [this](const QString& question) {
             return m_ctx.dialogs.askYesNo(this, QStringLiteral("Удаление"), question);
         });
-        ProductDelete::run(m_dm.ADO_DB, m_dm.DelSmena, id, plan);
+        ProductDelete::run(m_dm, id, plan);
         izdel.close();
         izdel.open();
     });

@@ -36,6 +36,8 @@ void TForm5::Button1Click()
         m_editor->setWindowTitle(QStringLiteral("Заведение данных нового работника"));
         m_editor->Tag = EditorMode::New;
         m_editor->reopenLookups();
+        // A new worker starts without a position, not with the last one shown.
+        m_editor->preselect(QString());
         m_ctx.dialogs.showModal(*m_editor);
         m_dm.Workers.close();
         m_dm.Workers.open();

@@ -58,7 +58,7 @@ void TForm7::showEvent(QShowEvent* event)
 void TForm7::openGroups()
 {
     Item.open();
-    const int keep = m_groupId;
+    const qlonglong keep = m_groupId;
     LookupCombo::fill(cb_item, Item, QStringLiteral("id"), QStringLiteral("s_caption"));
     selectGroup(keep);
 }
@@ -69,13 +69,13 @@ void TForm7::closeGroups()
     // The list keeps its chosen group while the table is closed.
 }
 
-void TForm7::selectGroup(int id)
+void TForm7::selectGroup(qlonglong id)
 {
     LookupCombo::selectKey(cb_item, id);
     m_groupId = id;
 }
 
-int TForm7::groupId() const
+qlonglong TForm7::groupId() const
 {
     return LookupCombo::key(cb_item);
 }
@@ -84,7 +84,7 @@ void TForm7::Button1Click()
 {
     const QString mark = Edit1->text().trimmed();
     const QString massa = Edit2->text().trimmed();
-    const int group = groupId();
+    const qlonglong group = groupId();
     if (mark.isEmpty() || massa.isEmpty() || group == 0) {
         m_ctx.dialogs.error(this, QStringLiteral("Все поля должны быть заполнены!"));
         return;
@@ -97,9 +97,9 @@ void TForm7::Button1Click()
                                               : CatalogSql::productDuplicate(mark),
                                        QStringLiteral("Такая марка изделия уже заведена!")))
             return;
-        // Both the new and the changed product's number get the database's
-        // decimal separator.
-        const QString number = m_dm.ReplaceDecimalSeparator(massa);
+        // A bound number always takes a point, whatever separator the
+        // database's version row names for numbers written into SQL text.
+        const QString number = replaceDecimalSeparator(massa, QStringLiteral("."));
         CatalogSql::run(m_dm.SQL_exec, change ? CatalogSql::productUpdate(productId, mark, number, group)
                                               : CatalogSql::productInsert(mark, number, group));
         m_dm.Izdel.close();

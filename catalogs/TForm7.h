@@ -18,7 +18,7 @@ public:
     TForm7(const AppContext& context, TDataModule6& dm, QWidget* parent = nullptr);
 
     int Tag = EditorMode::New;   // 1 new product, 2 change of productId
-    int productId = 0;
+    qlonglong productId = 0;
 
     // The groups the list cb_item offers: classifier items of level 2.
     Dataset Item;
@@ -34,9 +34,9 @@ public:
     void openGroups();
     void closeGroups();
     // Chooses the group with `id` (none for 0 or an unknown id).
-    void selectGroup(int id);
+    void selectGroup(qlonglong id);
     // The chosen group's id; 0 when none is chosen.
-    int groupId() const;
+    qlonglong groupId() const;
 
     void Button1Click();
 
@@ -46,5 +46,5 @@ protected:
 private:
     AppContext m_ctx;
     TDataModule6& m_dm;
-    int m_groupId = 0;
+    qlonglong m_groupId = 0;
 };

@@ -50,7 +50,7 @@ void TForm9::Button1Click()
                 return;
             kinds.append();
         } else {
-            if (CatalogSql::checkDuplicate(m_dm, CatalogSql::kindDuplicate(name, kinds.field(QStringLiteral("id")).asInt()),
+            if (CatalogSql::checkDuplicate(m_dm, CatalogSql::kindDuplicate(name, kinds.field(QStringLiteral("id")).asLongLong()),
                                            message))
                 return;
             kinds.edit();

@@ -9,6 +9,7 @@
 #include <QSqlField>
 #include <QSqlRecord>
 #include <algorithm>
+#include <limits>
 
 // ---- Field ---------------------------------------------------------------
 
@@ -30,16 +31,12 @@ QString Field::asString() const
 
 int Field::asInt() const
 {
-    if (m_value.isNull())
-        return 0;
-    bool ok = false;
-    const int v = m_value.toInt(&ok);
-    if (ok)
-        return v;
-    const double d = m_value.toString().trimmed().toDouble(&ok);
-    if (ok)
-        return int(d);
-    throw DbError(QStringLiteral("'%1' не является целым числом").arg(m_value.toString()));
+    // A key above the 32-bit range must not wrap into another key: it is
+    // refused here and read with asLongLong.
+    const qlonglong v = asLongLong();
+    if (v < std::numeric_limits<int>::min() || v > std::numeric_limits<int>::max())
+        throw DbError(QStringLiteral("Значение %1 поля %2 не помещается в целое число").arg(v).arg(m_name));
+    return int(v);
 }
 
 qlonglong Field::asLongLong() const
@@ -50,8 +47,15 @@ qlonglong Field::asLongLong() const
     const qlonglong v = m_value.toLongLong(&ok);
     if (ok)
         return v;
-    const double d = m_value.toString().trimmed().toDouble(&ok);
-    if (ok)
+    // Exact decimals arrive as text ("3000000001", "10.000"): whole digits
+    // are read exactly, a fraction is cut off.
+    const QString text = m_value.toString().trimmed();
+    const int point = text.indexOf(u'.');
+    const qlonglong whole = (point < 0 ? text : text.left(point)).toLongLong(&ok);
+    if (ok && (point < 0 || text.mid(point + 1).toLongLong(&ok) >= 0))
+        return whole;
+    const double d = text.toDouble(&ok);
+    if (ok && d >= -9.2e18 && d <= 9.2e18)
         return qlonglong(d);
     throw DbError(QStringLiteral("'%1' не является целым числом").arg(m_value.toString()));
 }

@@ -189,13 +189,7 @@ bool TForm1::FormCreate(const QStringList& arguments)
     const QString database = arguments.value(0);
     const QString server = arguments.value(1);
     try {
-        m_dm->ADO_DB.close();
-        m_dm->ADO_DB.setConnectionText(connectionTextForArguments(database, server));
-        m_dm->ADO_DB.open();
-        // The server's JIT compiler costs far more than it saves on the
-        // journal's and reports' queries (a second on a month's report).
-        m_dm->SQL_exec.setText(QStringLiteral("set jit = off"));
-        m_dm->SQL_exec.execute();
+        m_dm->openConnection(connectionTextForArguments(database, server));
     } catch (const std::exception&) {
         m_ctx.dialogs.error(this, QStringLiteral("Подключение к БД отсутсвует!!!"), QStringLiteral("Ошибка!"));
         m_ctx.lifetime.requestTerminate();
@@ -356,16 +350,9 @@ void TForm1::Button3Click()
 
 void TForm1::VersionCheck()
 {
-    m_ctx.dialogs.guarded(this, [this] {
-        buildDate = m_ctx.build.date;
-        buildTime = m_ctx.build.time;
-        if (checkVersion(*m_dm, m_ctx.build) == VersionVerdict::Outdated) {
-            if (m_loginTimer)
-                m_loginTimer->start();
-            m_ctx.dialogs.error(this, QString::fromUtf8(kOutdatedMessage));
-            m_ctx.lifetime.requestTerminate();
-        }
-    });
+    buildDate = m_ctx.build.date;
+    buildTime = m_ctx.build.time;
+    runVersionCheck(*m_dm, m_ctx, this, m_loginTimer);
 }
 
 void TForm1::setCatalogWindows(TForm5* workers, TForm3* products, TForm8* kinds, TForm26* groups)

@@ -8,7 +8,7 @@ packages=(
   build-essential cmake pkg-config git
   qt6-base-dev qt6-translations-l10n libqt6sql6-odbc
   unixodbc unixodbc-dev odbc-postgresql
-  postgresql postgresql-client
+  postgresql postgresql-client postgresql-server-dev-15
   libxlsxwriter-dev libgtest-dev googletest
   fonts-dejavu-core xvfb x11-apps imagemagick poppler-utils xdg-utils unzip
 )

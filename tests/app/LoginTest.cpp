@@ -54,8 +54,6 @@ TEST(Login, EachRoleLeavesItsControlsEnabledAndRunsTheJournal)
     struct Case {
         const char* typed;
         LoginRole role;
-        // Buttons "Добавить"/"Изменить" open the record editor, which later
-        // work wires; here they count as enabled when the role leaves them so.
         Enabled expected;
     };
     const Case cases[] = {
@@ -70,9 +68,6 @@ TEST(Login, EachRoleLeavesItsControlsEnabledAndRunsTheJournal)
         WindowOwner owner(t.context());
         ASSERT_TRUE(owner.start(t.database.arguments()));
         TForm1& j = owner.form1();
-        // Controls that no later window disables stand enabled before login.
-        j.Button1->setEnabled(true);
-        j.Button2->setEnabled(true);
         Enabled seen{};
         t.dialogs.onModal("Form1", [&](QDialog&) {
             seen = enabledIn(j);

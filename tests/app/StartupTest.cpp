@@ -1,8 +1,11 @@
 #include "app/TDataModule6.h"
 #include "app/TForm23.h"
 #include "app/WindowOwner.h"
+#include "db/Command.h"
 #include "db/ConnectionText.h"
+#include "db/DbError.h"
 #include "journal/TForm1.h"
+#include "tests/support/PrivateServer.h"
 #include "tests/support/TestApp.h"
 
 #include <QTimer>
@@ -68,4 +71,43 @@ TEST(Startup, AFailedConnectionShowsTheMessageAndEndsBeforeTheLogin)
         EXPECT_FALSE(owner.start(args)) << args.join(' ').toStdString();
         EXPECT_TRUE(lifetime.terminateRequested());
     }
+}
+
+TEST(Startup, AServerThatRefusesTheJitSettingStillRunsTheProgram)
+{
+    // A server that answers "set jit" as one that does not know the
+    // parameter (older servers, or a setting the server refuses).
+    PrivateServer server(QStringLiteral(PW_SERVER_WITHOUT_JIT));
+    server.createDatabase("pw_nojit");
+    {
+        Database probe;
+        probe.setConnectionText(connectionText("pw_nojit", server.host()));
+        probe.open();
+        try {
+            Command(probe, "set jit = off").execute();
+            ADD_FAILURE() << "the server took the setting";
+        } catch (const DbError& e) {
+            EXPECT_TRUE(e.text().contains("unrecognized configuration parameter")) << e.text().toStdString();
+        }
+    }
+
+    ScriptedDialogs dialogs;   // no box is expected
+    TestLifetime lifetime;
+    WindowOwner owner(AppContext{dialogs, lifetime, BuildStamp{20261210, 36000}});
+    ASSERT_TRUE(owner.start(server.arguments("pw_nojit")));
+    EXPECT_FALSE(lifetime.terminateRequested());
+    // The session works: the login's check stamps the database and the
+    // journal reads its shifts.
+    owner.form23().FormActivate();
+    EXPECT_EQ(owner.form23().windowTitle(), "Авторизация (build: 20261210.36000)");
+    TDataModule6& dm = owner.dataModule();
+    dm.Control.setSql("select d from accounts_dep.ver");
+    dm.Control.open();
+    EXPECT_EQ(dm.Control.field("d").asInt(), 20261210);
+    dm.Control.close();
+    for (int shift = 1; shift <= 4; ++shift)
+        dm.Smena(shift).setParam("ok", "ta");
+    owner.form1().FormActivate();
+    EXPECT_TRUE(dm.Smena1.isOpen());
+    EXPECT_TRUE(dialogs.shownBoxes().isEmpty());
 }

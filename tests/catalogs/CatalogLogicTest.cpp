@@ -5,12 +5,14 @@
 #include "catalogs/CatalogSql.h"
 #include "catalogs/DecimalKeys.h"
 #include "catalogs/FilterKeys.h"
+#include "catalogs/LookupCombo.h"
 #include "catalogs/ProductDelete.h"
 #include "db/Command.h"
 #include "db/DbError.h"
 #include "tests/support/TestApp.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <gtest/gtest.h>
@@ -170,6 +172,37 @@ TEST(CatalogSql, DuplicatesIgnoreLetterCaseCyrillicTooAndLeaveOutTheRowBeingChan
     }
 }
 
+TEST(CatalogSql, DuplicatesFollowTheDatabasesOwnCharacterRules)
+{
+    // A database whose rules give only Latin letters a case: there upper()
+    // leaves Cyrillic as it is, so a mark upper-cased by the program would
+    // never equal the server's upper-cased copy of the same mark.
+    TestContext t;
+    TestDatabase cLocale(QStringLiteral("C"));
+    cLocale.exec("insert into cmn_gds_and_srv.gds_and_srv (id, s_caption) values (10, 'Шкаф-1'), (11, 'ab-2')");
+    cLocale.exec("insert into accounts_dep.vid_oper (id, vid) values (1, 'Резка')");
+    TDataModule6 dm(t.dialogs);
+    dm.ADO_DB.setConnectionText(cLocale.db().connectionText());
+    dm.ADO_DB.open();
+    struct Case {
+        BoundSql count;
+        bool duplicate;
+    };
+    const Case cases[] = {
+        {CatalogSql::productDuplicate("Шкаф-1"), true},     // the same mark
+        {CatalogSql::productDuplicate("AB-2"), true},       // Latin letters have cases here
+        {CatalogSql::productDuplicate("Шкаф-1", 10), false},
+        {CatalogSql::kindDuplicate("Резка"), true},
+        {CatalogSql::kindDuplicate("Резак"), false},
+    };
+    for (const Case& c : cases) {
+        if (c.duplicate)
+            t.dialogs.expectBox(MessageKind::Error, "Уже есть", QMessageBox::Ok, "Ошибка");
+        EXPECT_EQ(CatalogSql::checkDuplicate(dm, c.count, "Уже есть"), c.duplicate)
+            << c.count.params.value("name").toString().toStdString();
+    }
+}
+
 TEST(CatalogSql, TypedTextIsStoredAsTyped)
 {
     Module m;
@@ -190,16 +223,55 @@ TEST(CatalogSql, TypedTextIsStoredAsTyped)
     EXPECT_EQ(m.t.database.scalar("select marka from accounts_dep.izdel where marka like '100%'").toString(), "100% и _");
 }
 
-TEST(ProductDelete, ConfirmedDeletesRunTogetherOrNotAtAll)
+TEST(LookupCombo, FifteenDigitKeysStayApart)
+{
+    // Read as 32-bit numbers these keys would all become one.
+    Module m;
+    m.t.database.exec("insert into cmn_department.department (id, s_caption) values "
+                      "(3000000001, 'Цех №1'), (3000000002, 'Цех №2'), (999999999999999, 'Склад')");
+    Dataset departments(m.dm.ADO_DB);
+    departments.setSql("select * from cmn_department.department order by id");
+    departments.open();
+    QComboBox list;
+    LookupCombo::fill(&list, departments, "id", "s_caption");
+    ASSERT_EQ(list.count(), 3);
+    for (const qlonglong key : {3000000002LL, 999999999999999LL, 3000000001LL}) {
+        EXPECT_TRUE(LookupCombo::selectKey(&list, key));
+        EXPECT_EQ(LookupCombo::key(&list), key);
+    }
+    EXPECT_EQ(list.currentText(), "Цех №1");
+    // Read again, the list keeps the entry chosen.
+    LookupCombo::selectKey(&list, 3000000002LL);
+    departments.close();
+    departments.open();
+    LookupCombo::fill(&list, departments, "id", "s_caption");
+    EXPECT_EQ(list.currentText(), "Цех №2");
+    EXPECT_FALSE(LookupCombo::selectKey(&list, 3000000003LL));
+    EXPECT_EQ(LookupCombo::key(&list), 0);
+}
+
+TEST(ProductDelete, ConfirmedDeletesRunTogetherOrNotAtAllAndThePostedDaysFollow)
 {
     Module m;
     TestDatabase& db = m.t.database;
-    db.exec("insert into accounts_dep.person (id, fio) values (1, 'Иванов И.И.')");
+    db.exec("insert into accounts_dep.person (id, fio) values (1, 'Иванов И.И.'), (2, 'Петров П.П.')");
     db.exec("insert into accounts_dep.vid_oper (id, vid) values (1, 'Резка')");
-    db.exec("insert into cmn_gds_and_srv.gds_and_srv (id, s_caption) values (10, 'СТ-100')");
-    db.exec("insert into accounts_dep.oper (id, vid, i_id, naimen) values (100, 1, 10, 0)");
-    db.exec("insert into accounts_dep.smena (data, smena, w_id, i_id, o_id, cena, kol_vo, brak, time, ok) "
-            "values ('02.03.2026', 1, 1, 10, 100, 1, 5, 0, 8, 'ok')");
+    db.exec("insert into cmn_gds_and_srv.gds_and_srv (id, s_caption) values (10, 'СТ-100'), (20, 'ШК-200')");
+    db.exec("insert into accounts_dep.oper (id, vid, i_id, naimen) values (100, 1, 10, 0), (200, 1, 20, 0)");
+    // Worker 1 worked on product 10 and on another product on 2 March in
+    // shift 1; worker 2 only on product 10, on 3 March in shift 2 and on
+    // 3 April in shift 1. The timesheet holds the days as they were posted.
+    db.exec("insert into accounts_dep.smena (data, smena, w_id, i_id, o_id, cena, kol_vo, brak, time, ok) values "
+            "('02.03.2026', 1, 1, 10, 100, 1, 5, 0, 8, 'ok'), ('02.03.2026', 1, 1, 20, 200, 1, 5, 0, 3, 'ok'), "
+            "('03.03.2026', 2, 2, 10, 100, 1, 5, 0, 5, 'ok'), ('03.04.2026', 1, 2, 10, 100, 1, 5, 0, 4, 'ok')");
+    db.exec("insert into accounts_dep.h_tabel (w_id, smena, month, year, d1, d2, d3) values "
+            "(1, 1, 3, 2026, 7, 11, null), (2, 2, 3, 2026, null, null, 5)");
+    db.exec("insert into accounts_dep.h_tabel (w_id, smena, month, year, d3, d4) values (2, 1, 4, 2026, 4, 6)");
+    const QString days = "select w_id || '/' || smena || '/' || month || ':' || coalesce(d1::text, '-') || ',' || "
+                         "coalesce(d2::text, '-') || ',' || coalesce(d3::text, '-') || ',' || coalesce(d4::text, '-') "
+                         "from accounts_dep.h_tabel where w_id = %1 and smena = %2 and month = %3";
+    auto day = [&](int w, int s, int month) { return db.scalar(days.arg(w).arg(s).arg(month)).toString(); };
+
     // The enterprise database refuses to delete goods that operations use.
     db.exec("create function refuse_goods_delete() returns trigger language plpgsql as $$ begin "
             "if exists (select 1 from accounts_dep.oper where i_id = old.id) then "
@@ -208,13 +280,23 @@ TEST(ProductDelete, ConfirmedDeletesRunTogetherOrNotAtAll)
 
     ProductDelete::Plan plan;
     plan.shiftRecords = plan.product = true;   // prices kept, records and product confirmed
-    EXPECT_THROW(ProductDelete::run(m.dm.ADO_DB, m.dm.DelSmena, 10, plan), DbError);
-    EXPECT_EQ(db.count("select count(*) from accounts_dep.smena"), 1);
+    EXPECT_THROW(ProductDelete::run(m.dm, 10, plan), DbError);
+    EXPECT_EQ(db.count("select count(*) from accounts_dep.smena"), 4);
     EXPECT_FALSE(m.dm.ADO_DB.inTransaction());
+    // Nothing was deleted, so the timesheet keeps every hour.
+    EXPECT_EQ(day(1, 1, 3), "1/1/3:7,11,-,-");
+    EXPECT_EQ(day(2, 2, 3), "2/2/3:-,-,5,-");
+    EXPECT_EQ(day(2, 1, 4), "2/1/4:-,-,4,6");
 
     plan.operations = true;
-    ProductDelete::run(m.dm.ADO_DB, m.dm.DelSmena, 10, plan);
-    EXPECT_EQ(db.count("select count(*) from accounts_dep.smena"), 0);
-    EXPECT_EQ(db.count("select count(*) from accounts_dep.oper"), 0);
-    EXPECT_EQ(db.count("select count(*) from cmn_gds_and_srv.gds_and_srv"), 0);
+    ProductDelete::run(m.dm, 10, plan);
+    EXPECT_EQ(db.count("select count(*) from accounts_dep.smena"), 1);
+    EXPECT_EQ(db.count("select count(*) from accounts_dep.oper"), 1);
+    EXPECT_EQ(db.count("select count(*) from cmn_gds_and_srv.gds_and_srv"), 1);
+    // Each day the deleted records left holds what the remaining records
+    // carry: the other product's 3 hours, or no hours; other days stay.
+    EXPECT_EQ(day(1, 1, 3), "1/1/3:7,3,-,-");
+    EXPECT_EQ(day(2, 2, 3), "2/2/3:-,-,-,-");
+    EXPECT_EQ(day(2, 1, 4), "2/1/4:-,-,-,6");
+    EXPECT_FALSE(m.dm.ADO_DB.inTransaction());
 }

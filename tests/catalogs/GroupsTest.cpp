@@ -24,7 +24,7 @@ protected:
     TForm26& list() { return owner.form26(); }
     TForm29& editor() { return owner.form29(); }
     QStringList names() { return column(list().DBGrid1); }
-    void standOn(int id) { ASSERT_TRUE(list().item.locate("id", id)); }
+    void standOn(qlonglong id) { ASSERT_TRUE(list().item.locate("id", id)); }
 };
 
 TEST_F(GroupsTest, EachOpenerPreparesTheListAsItsTableSays)
@@ -181,6 +181,30 @@ TEST_F(GroupsTest, NewGroupsAreLevelTwoAndNeedANameRenamingKeepsTheId)
     EXPECT_EQ(t.database.scalar("select nom from accounts_dep.izdel where id = 10").toString(), "Кресла");
     EXPECT_EQ(list().item.recNo(), row);
     list().finishCatalog();
+}
+
+TEST_F(GroupsTest, AGroupWithAFifteenDigitKeyIsRenamedAndPickedWhole)
+{
+    t.database.exec("insert into cmn_classifier.item (id, id_classifier, id_level, s_caption) values "
+                    "(3000000001, 1, 2, 'Кресла'), (3000000002, 1, 2, 'Кровати')");
+    list().prepareCatalog();
+    standOn(3000000002LL);
+    t.dialogs.onModal("Form29", [&](QDialog& d) {
+        editor().Edit1->setText("Диваны");
+        editor().Button1->click();
+        return d.result();
+    });
+    list().Button3->click();
+    EXPECT_EQ(t.database.scalar("select s_caption from cmn_classifier.item where id = 3000000002").toString(), "Диваны");
+    EXPECT_EQ(t.database.scalar("select s_caption from cmn_classifier.item where id = 3000000001").toString(), "Кресла");
+    list().finishCatalog();
+
+    qlonglong picked = 0;
+    list().preparePicker(ListMode::MaintenancePicker, [&](qlonglong id, const QString&) { picked = id; });
+    standOn(3000000001LL);
+    list().Button3->click();
+    list().finishPicker();
+    EXPECT_EQ(picked, 3000000001LL);
 }
 
 } // namespace

@@ -48,7 +48,7 @@ protected:
     TForm7& editor() { return owner.form7(); }
     Dataset& izdel() { return dm().Izdel; }
     QStringList marks() { return column(list().DBGrid1); }
-    void standOn(int id) { ASSERT_TRUE(izdel().locate("id", id)); }
+    void standOn(qlonglong id) { ASSERT_TRUE(izdel().locate("id", id)); }
     int count(const QString& sql) { return t.database.count(sql); }
 };
 
@@ -386,6 +386,93 @@ TEST_F(ProductsTest, ShiftRecordsAreCountedFromTheFirstOfThePreviousMonthOf2000)
         t.dialogs.expectBox(MessageKind::Question, c.question, QMessageBox::No);
         list().Button3->click();
     }
+    list().finishCatalog();
+}
+
+TEST_F(ProductsTest, TheMassIsBoundWithAPointWhateverSeparatorTheVersionRowNames)
+{
+    for (const QString delim : {",", "", "."}) {
+        SCOPED_TRACE(delim.toStdString());
+        seed();
+        t.database.exec(QStringLiteral("update accounts_dep.ver set delim='%1'").arg(delim));
+        journal().VersionCheck();
+        ASSERT_EQ(dm().decimalSeparator, delim);
+        list().prepareCatalog();
+        t.dialogs.onModal("Form7", [&](QDialog& d) {
+            editor().Edit1->setText("НОВ-1");
+            type(editor().Edit2, "1,5");
+            editor().cb_item->setCurrentIndex(editor().cb_item->findText("Стулья"));
+            editor().Button1->click();
+            EXPECT_FALSE(d.isVisible());
+            return d.result();
+        });
+        list().Button1->click();
+        standOn(12);
+        t.dialogs.onModal("Form7", [&](QDialog& d) {
+            editor().Edit2->setText("0,25");   // pasted
+            editor().Button1->click();
+            EXPECT_FALSE(d.isVisible());
+            return d.result();
+        });
+        list().Button2->click();
+        list().finishCatalog();
+        EXPECT_EQ(t.database.scalar("select massa::text from accounts_dep.izdel where marka = 'НОВ-1'").toString(),
+                  "1.500000");
+        EXPECT_EQ(t.database.scalar("select massa::text from accounts_dep.izdel where id = 12").toString(), "0.250000");
+    }
+}
+
+TEST_F(ProductsTest, FifteenDigitKeysOfProductsAndGroupsTravelWhole)
+{
+    // Keys above the 32-bit range (the enterprise system's are 15 digits).
+    t.database.exec("insert into cmn_classifier.item (id, id_level, s_caption) values "
+                    "(3000000001, 2, 'Кресла'), (3000000002, 2, 'Полки')");
+    t.database.exec("insert into cmn_gds_and_srv.gds_and_srv (id, s_caption, massa, id_class_item) values "
+                    "(5000000005, 'КР-1', 1, 3000000002)");
+    list().prepareCatalog();
+    standOn(5000000005LL);
+    t.dialogs.onModal("Form7", [&](QDialog& d) {
+        // The product's own group is chosen, not a neighbour with a wrapped key.
+        EXPECT_EQ(editor().cb_item->currentText(), "Полки");
+        EXPECT_EQ(editor().groupId(), 3000000002LL);
+        editor().Edit1->setText("КР-2");
+        editor().cb_item->setCurrentIndex(editor().cb_item->findText("Кресла"));
+        editor().Button1->click();
+        EXPECT_FALSE(d.isVisible());
+        return d.result();
+    });
+    list().Button2->click();
+    EXPECT_EQ(t.database.scalar("select s_caption || '/' || id_class_item from cmn_gds_and_srv.gds_and_srv "
+                                "where id = 5000000005")
+                  .toString(),
+              "КР-2/3000000001");
+
+    // A new product in a group of such a key.
+    t.dialogs.onModal("Form7", [&](QDialog& d) {
+        editor().Edit1->setText("КР-3");
+        editor().Edit2->setText("2");
+        editor().cb_item->setCurrentIndex(editor().cb_item->findText("Полки"));
+        editor().Button1->click();
+        return d.result();
+    });
+    list().Button1->click();
+    EXPECT_EQ(t.database.scalar("select id_class_item::text from cmn_gds_and_srv.gds_and_srv where s_caption = 'КР-3'")
+                  .toString(),
+              "3000000002");
+
+    // The picker hands the whole key back; the delete removes that product.
+    qlonglong picked = 0;
+    list().finishCatalog();
+    list().preparePicker(ListMode::Picker, [&](qlonglong id, const QString&) { picked = id; });
+    standOn(5000000005LL);
+    list().Button2->click();
+    list().finishPicker();
+    EXPECT_EQ(picked, 5000000005LL);
+    list().prepareCatalog();
+    standOn(5000000005LL);
+    t.dialogs.expectBox(MessageKind::Question, ProductDelete::kProductQuestion, QMessageBox::Yes);
+    list().Button3->click();
+    EXPECT_EQ(count("select count(*) from cmn_gds_and_srv.gds_and_srv where id = 5000000005"), 0);
     list().finishCatalog();
 }
 

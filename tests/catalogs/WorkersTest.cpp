@@ -202,6 +202,8 @@ TEST_F(WorkersTest, AddingStoresTheTrimmedNameAndThePositionAsTyped)
         {"  Новиков Н.Н.  ", "Маляр", "Новиков Н.Н."},
         {"О'Нил Д.", "Сборщик", "О'Нил Д."},
         {"Back\\slash 100%_", "Станочник", "Back\\slash 100%_"},
+        // No position chosen: none is stored, not the one shown last.
+        {"Козлов К.К.", "", "Козлов К.К."},
     };
     for (const Case& c : cases) {
         t.dialogs.onModal("Form2", [&](QDialog& d) {
@@ -210,8 +212,12 @@ TEST_F(WorkersTest, AddingStoresTheTrimmedNameAndThePositionAsTyped)
             EXPECT_EQ(editor().LCB_staffpos->count(), 3);
             EXPECT_EQ(editor().LCB_department->count(), 2);
             EXPECT_EQ(editor().LCB_roles->count(), 2);
+            // A new worker starts without a position.
+            EXPECT_EQ(editor().LCB_staffpos->currentIndex(), -1);
+            EXPECT_EQ(editor().LCB_staffpos->currentText(), "");
             editor().Edit1->setText(c.typed);
-            editor().LCB_staffpos->setCurrentIndex(editor().LCB_staffpos->findText(c.position));
+            if (!c.position.isEmpty())
+                editor().LCB_staffpos->setCurrentIndex(editor().LCB_staffpos->findText(c.position));
             editor().Button1->click();
             EXPECT_FALSE(d.isVisible());
             return d.result();
@@ -246,7 +252,7 @@ TEST_F(WorkersTest, AddingStoresTheTrimmedNameAndThePositionAsTyped)
     list().finishCatalog();
 }
 
-TEST_F(WorkersTest, ChangingPreselectsWhatTheWorkerHoldsAndReturnsToTheJournal)
+TEST_F(WorkersTest, ChangingPreselectsWhatTheWorkerHoldsKeepsAnUnlistedPositionAndReturnsToTheJournal)
 {
     struct Case {
         int id;
@@ -254,15 +260,21 @@ TEST_F(WorkersTest, ChangingPreselectsWhatTheWorkerHoldsAndReturnsToTheJournal)
         QString staffpos;     // what the position list shows
         QString department;   // what the department list shows
         QString newName;
+        QString picked;       // the position the user picks, if any
         QString storedPosition;
     };
     const Case cases[] = {
-        {2, "Ивашкин П.П.", "Маляр", "", "Ивашкин П.Р.", "Маляр"},
-        // A department text where a position belongs: the department is
-        // matched, the position list shows nothing and nothing is stored.
-        {3, "Сидоров Иван", "", "Цех №1", "Сидоров Иван", ""},
+        {2, "Ивашкин П.П.", "Маляр", "", "Ивашкин П.Р.", "", "Маляр"},
+        // A text that the position list does not offer (here a department's):
+        // the list shows nothing chosen, and a fix of the name keeps the
+        // stored text.
+        {3, "Сидоров Иван", "", "Цех №1", "Сидоров И.", "", "Цех №1"},
+        // ... until the user picks a position.
+        {3, "Сидоров И.", "", "Цех №1", "Сидоров И.", "Сборщик", "Сборщик"},
         // Unmatched lists that are not stored keep their last entry.
-        {7, "Петров П.П.", "Маляр", "Цех №1", "Петров П.П.", "Маляр"},
+        {7, "Петров П.П.", "Маляр", "Цех №1", "Петров П.П.", "", "Маляр"},
+        // An empty stored position stays empty.
+        {4, "О'Брайен А.А.", "", "", "О'Брайен А.Б.", "", ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.id);
@@ -278,6 +290,8 @@ TEST_F(WorkersTest, ChangingPreselectsWhatTheWorkerHoldsAndReturnsToTheJournal)
                 if (!c.department.isEmpty())
                     EXPECT_EQ(editor().LCB_department->currentText(), c.department);
                 editor().Edit1->setText(c.newName);
+                if (!c.picked.isEmpty())
+                    editor().LCB_staffpos->setCurrentIndex(editor().LCB_staffpos->findText(c.picked));
                 editor().Button1->click();
                 return e.result();
             });

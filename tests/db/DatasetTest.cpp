@@ -205,3 +205,33 @@ TEST_F(DatasetTest, RefusedDeleteLeavesRowsAsTheyWere)
     EXPECT_EQ(kinds.recordCount(), 1);
     EXPECT_EQ(db.count("select count(*) from accounts_dep.vid_oper"), 1);
 }
+
+TEST_F(DatasetTest, FifteenDigitKeysReadExactlyAndNeverWrapIntoA32BitInt)
+{
+    // Keys of the enterprise tables are 15-digit exact numbers; they arrive
+    // as text. Numbers other programs wrote may carry zero decimals.
+    db.exec("insert into cmn_department.department (id, s_caption) values "
+            "(3000000001, 'Цех №1'), (999999999999999, 'Склад'), (2147483647, 'Край'), (12, 'Малый')");
+    Dataset q(db.db());
+    q.setSql("select id, s_caption, id::numeric(18, 3) as scaled from cmn_department.department order by id");
+    q.open();
+    struct Case {
+        qlonglong id;
+        bool fitsInt;
+    };
+    const Case cases[] = {{12, true}, {2147483647, true}, {3000000001, false}, {999999999999999, false}};
+    ASSERT_EQ(q.recordCount(), 4);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.id);
+        EXPECT_EQ(q.field("id").asLongLong(), c.id);
+        EXPECT_EQ(q.field("scaled").asLongLong(), c.id);   // "3000000001.000"
+        if (c.fitsInt)
+            EXPECT_EQ(q.field("id").asInt(), int(c.id));
+        else
+            EXPECT_THROW(q.field("id").asInt(), DbError);   // refused, not wrapped
+        q.next();
+    }
+    EXPECT_EQ(Field(QVariant("-42"), "x").asLongLong(), -42);
+    EXPECT_EQ(Field(QVariant("10.000"), "x").asInt(), 10);
+    EXPECT_THROW(Field(QVariant("abc"), "x").asLongLong(), DbError);
+}

@@ -23,7 +23,18 @@ ScriptedDialogs::~ScriptedDialogs()
 void ScriptedDialogs::expectBox(MessageKind kind, const QString& text, QMessageBox::StandardButton answer,
                                 const QString& caption)
 {
-    m_expected.append({kind, text, answer, caption});
+    m_expected.append({kind, text, answer, caption, {}});
+}
+
+void ScriptedDialogs::expectBox(MessageKind kind, const QString& text, QMessageBox::StandardButton answer,
+                                const QString& caption, std::function<void()> whileOpen)
+{
+    m_expected.append({kind, text, answer, caption, std::move(whileOpen)});
+}
+
+void ScriptedDialogs::expectAnyBox(MessageKind kind, QMessageBox::StandardButton answer)
+{
+    m_expected.append({kind, QString(), answer, QString(), {}, true});
 }
 
 void ScriptedDialogs::onModal(const QString& objectName, std::function<int(QDialog&)> action)
@@ -63,7 +74,8 @@ QMessageBox::StandardButton ScriptedDialogs::message(QWidget*, MessageKind kind,
                                                      const QString& text, QMessageBox::StandardButtons buttons)
 {
     m_shown.append({kind, caption, text});
-    if (m_expected.isEmpty() || m_expected.first().kind != kind || m_expected.first().text != text
+    if (m_expected.isEmpty() || m_expected.first().kind != kind
+        || (!m_expected.first().anyText && m_expected.first().text != text)
         || (!m_expected.first().caption.isEmpty() && m_expected.first().caption != caption)) {
         ADD_FAILURE() << "unexpected " << messageKindName(kind) << " box \"" << caption.toStdString() << "\": "
                       << text.toStdString()
@@ -74,5 +86,7 @@ QMessageBox::StandardButton ScriptedDialogs::message(QWidget*, MessageKind kind,
     const Expected e = m_expected.takeFirst();
     if (!(buttons & e.answer))
         ADD_FAILURE() << "box \"" << text.toStdString() << "\" has no button to answer with";
+    if (e.whileOpen)
+        e.whileOpen();
     return e.answer;
 }

@@ -23,6 +23,13 @@ public:
 
     void expectBox(MessageKind kind, const QString& text, QMessageBox::StandardButton answer = QMessageBox::Ok,
                    const QString& caption = QString());
+    // As above; `whileOpen` runs while the box is shown, before it is
+    // answered (what timers and other events do under an open box).
+    void expectBox(MessageKind kind, const QString& text, QMessageBox::StandardButton answer, const QString& caption,
+                   std::function<void()> whileOpen);
+    // A box whose text comes from elsewhere (the driver's message of a
+    // lost connection): only its kind is matched; shownBoxes() tells the text.
+    void expectAnyBox(MessageKind kind, QMessageBox::StandardButton answer = QMessageBox::Ok);
     // What to do inside `objectName` when it is shown modally; the action's
     // result is the window's result. A window shown without an action fails.
     void onModal(const QString& objectName, std::function<int(QDialog&)> action);
@@ -42,6 +49,8 @@ private:
         QString text;
         QMessageBox::StandardButton answer;
         QString caption;
+        std::function<void()> whileOpen;
+        bool anyText = false;
     };
     QVector<Expected> m_expected;
     QVector<QPair<QString, std::function<int(QDialog&)>>> m_modals;

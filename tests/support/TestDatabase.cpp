@@ -3,6 +3,7 @@
 #include "db/ConnectionText.h"
 #include "db/Dataset.h"
 #include "db/DbError.h"
+#include "tests/support/SchemaLoader.h"
 
 #include <QAtomicInt>
 #include <QCoreApplication>
@@ -40,6 +41,21 @@ TestDatabase::TestDatabase()
     Command(admin, QStringLiteral("drop database if exists %1").arg(m_name)).execute();
     Command(admin, QStringLiteral("create database %1 template %2").arg(m_name, templateName())).execute();
     Command(admin, QStringLiteral("alter database %1 set datestyle to 'ISO, DMY'").arg(m_name)).execute();
+    m_db = std::make_unique<Database>();
+    m_db->setConnectionText(connectionText(m_name, server()));
+    m_db->open();
+}
+
+TestDatabase::TestDatabase(const QString& libcLocale)
+    : m_name(QStringLiteral("pwt_%1_%2").arg(QCoreApplication::applicationPid()).arg(g_counter.fetchAndAddRelaxed(1)))
+{
+    Database& admin = adminConnection();
+    Command(admin, QStringLiteral("drop database if exists %1").arg(m_name)).execute();
+    Command(admin, QStringLiteral("create database %1 template template0 encoding 'UTF8' locale_provider libc "
+                                  "locale '%2'")
+                       .arg(m_name, libcLocale))
+        .execute();
+    loadSchema(server(), m_name);
     m_db = std::make_unique<Database>();
     m_db->setConnectionText(connectionText(m_name, server()));
     m_db->open();

@@ -10,6 +10,10 @@
 class TestDatabase {
 public:
     TestDatabase();
+    // A database whose character rules are those of the C library locale
+    // `libcLocale` ("C": only Latin letters have cases), built from the
+    // schema files instead of the template, which fixes its own rules.
+    explicit TestDatabase(const QString& libcLocale);
     ~TestDatabase();
 
     QString name() const { return m_name; }
