@@ -15,6 +15,8 @@
 #include "journal/TForm1.h"
 #include "journal/TForm11.h"
 #include "reports/TForm18.h"
+#include "timesheets/TForm19.h"
+#include "timesheets/TForm27.h"
 
 WindowOwner::WindowOwner(const AppContext& context) : m_ctx(context) {}
 
@@ -22,6 +24,8 @@ WindowOwner::~WindowOwner()
 {
     // Windows go before the journal, which owns the data module.
     m_form23.reset();
+    m_form27.reset();
+    m_form19.reset();
     m_form18.reset();
     m_form22.reset();
     m_form11.reset();
@@ -72,6 +76,18 @@ bool WindowOwner::start(const QStringList& arguments)
     m_form18 = std::make_unique<TForm18>(m_ctx, dm);
     m_form23->setReportsWindow(m_form18.get());
     m_form1->setReportsWindow(m_form18.get());
+    m_form19 = std::make_unique<TForm19>(m_ctx, dm);
+    m_form27 = std::make_unique<TForm27>(m_ctx, dm);
+    TForm1& journal = *m_form1;
+    TForm19& shifts = *m_form19;
+    TForm27& pay = *m_form27;
+    m_form1->setTimesheetOpeners({
+        [&pay, &journal] { pay.openVariant(TForm27::Piece, journal); },
+        [&shifts, &journal] { shifts.openFrom(journal); },
+        [&pay, &journal] { pay.openVariant(TForm27::Maintenance, journal); },
+        [&pay, &journal] { pay.openVariant(TForm27::Average, journal); },
+        [&pay, &journal] { pay.openVariant(TForm27::Total, journal); },
+    });
     return true;
 }
 

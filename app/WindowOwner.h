@@ -20,6 +20,8 @@ class TForm18;
 class TForm22;
 class TForm26;
 class TForm29;
+class TForm19;
+class TForm27;
 
 // Creates the data module and every window once, in the start-up order,
 // hands each window the peers it needs, and owns them all.
@@ -49,6 +51,8 @@ public:
     TForm10& form10() const { return *m_form10; }
     TForm11& form11() const { return *m_form11; }
     TForm22& form22() const { return *m_form22; }
+    TForm19& form19() const { return *m_form19; }
+    TForm27& form27() const { return *m_form27; }
 
 private:
     AppContext m_ctx;
@@ -67,4 +71,6 @@ private:
     std::unique_ptr<TForm10> m_form10;
     std::unique_ptr<TForm11> m_form11;
     std::unique_ptr<TForm22> m_form22;
+    std::unique_ptr<TForm19> m_form19;
+    std::unique_ptr<TForm27> m_form27;
 };

@@ -49,6 +49,12 @@ public:
     void setRecordEditor(TForm11* editor);
     // The operations list of the menu item "Цены"; it is enabled here.
     void setPriceList(TForm4* prices);
+    // What the items of the menu "Табель" open; an item with an opener is
+    // enabled here.
+    struct TimesheetOpeners {
+        std::function<void()> piece, shifts, maintenance, average, total;
+    };
+    void setTimesheetOpeners(const TimesheetOpeners& openers);
 
     // Window state other windows read and the login sets.
     int currentShift = 1;
