@@ -38,6 +38,7 @@ TForm15::TForm15(Database& db) : H_Tabel(db, QStringLiteral("H_Tabel"))
 
     // One group over the whole month: its header is the column header.
     Group& group = QuickRep1.addGroup(QStringLiteral("QRGroup1"), QStringLiteral("1"));
+    group.repeatHeader = true;
     Band& header = group.header;
     header.height = 7;
     header.addLine({0, 0}, {width, 0}, 0.3);

@@ -109,6 +109,18 @@ protected:
 
 } // namespace
 
+TEST_F(PayTimesheetTest, EveryItemOfTheTimesheetMenuIsEnabledAndOpensItsWindow)
+{
+    for (QAction* a : {j().ActPieceTimesheet, j().ActShiftTimesheet, j().ActMaintenanceTimesheet, j().ActAvgTimesheet,
+                       j().ActTotalTimesheet})
+        EXPECT_TRUE(a->isEnabled()) << a->text().toStdString();
+    t.dialogs.onModal("Form19", [](QDialog&) { return int(QDialog::Rejected); });
+    j().ActShiftTimesheet->trigger();
+    for (auto mode : {TForm27::Piece, TForm27::Maintenance, TForm27::Average, TForm27::Total})
+        open(mode, [] {});
+    EXPECT_EQ(t.dialogs.shownWindows(), (QStringList{"Form19", "Form27", "Form27", "Form27", "Form27"}));
+}
+
 TEST_F(PayTimesheetTest, EachVariantHasItsCaptionColumnsAndLines)
 {
     addMarch();
