@@ -94,6 +94,7 @@ TForm19::TForm19(const AppContext& context, TDataModule6& dm, QWidget* parent)
         g->setDataset(&m_dm.H_Tabel(n));
         g->setColumns(shiftColumns(m_looks));
         g->horizontalHeader()->setStretchLastSection(false);
+        g->horizontalHeader()->setMinimumSectionSize(kDayWidth);
         DBGrid* self = g;
         g->setCellRule([this, self](int row, const GridColumn& column, CellStyle& style) {
             if (column.field == QLatin1String("summ")) {
@@ -142,7 +143,7 @@ TForm19::TForm19(const AppContext& context, TDataModule6& dm, QWidget* parent)
     connect(Button6, &QPushButton::clicked, this, [this] { Button6Click(); });
     connect(Button4, &QPushButton::clicked, this, &TForm19::reject);
 
-    setFixedSize(kNameWidth + 31 * kDayWidth + kTotalWidth + 60, 640);
+    setFixedSize(kNameWidth + 31 * kDayWidth + kTotalWidth + 70, 640);
 }
 
 TForm19::~TForm19() = default;

@@ -119,6 +119,8 @@ TForm27::TForm27(const AppContext& context, TDataModule6& dm, QWidget* parent)
     DBGrid1->setObjectName(QStringLiteral("DBGrid"));
     DBGrid1->setAccessibleName(QStringLiteral("Табель"));
     DBGrid1->horizontalHeader()->setStretchLastSection(false);
+    DBGrid1->horizontalHeader()->setMinimumSectionSize(kDayWidth);
+    DBGrid1->setTextElideMode(Qt::ElideNone);   // "ноч." in its narrow column
     DBGrid1->setDataset(m_query);
     DBGrid1->setCellRule([this](int row, const GridColumn& column, CellStyle& style) {
         if (isTotal(column.field)) {
@@ -176,7 +178,9 @@ TForm27::TForm27(const AppContext& context, TDataModule6& dm, QWidget* parent)
     connect(Button1, &QPushButton::clicked, this, &TForm27::reject);
 
     setLayoutFor(Maintenance);
-    setFixedSize(kDefaultNameWidth + kNightWidth + 31 * kDayWidth + 3 * kTotalWidth + 60, 600);
+    // Every variant's columns add up to the same width: the name column
+    // takes what the night and pay-per-hour columns leave.
+    setFixedSize(kDefaultNameWidth + kNightWidth + 31 * kDayWidth + 3 * kTotalWidth + 50, 600);
 }
 
 TForm27::~TForm27() = default;
