@@ -15,7 +15,6 @@
 #include <QApplication>
 #include <QLocale>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <vector>
@@ -38,22 +37,8 @@ double serverWriteMs(Database& db, const QStringList& statements, const QHash<QS
     for (int run = 0; run < 5; ++run) {
         Transaction tx(db);
         double total = 0;
-        for (QString sql : statements) {
-            for (auto it = params.begin(); it != params.end(); ++it) {
-                const QString literal = it.value().metaType().id() == QMetaType::QDate
-                    ? QStringLiteral("date '%1'").arg(it.value().toDate().toString(Qt::ISODate))
-                    : it.value().toString();
-                sql.replace(QRegularExpression(QStringLiteral("(?<!:):%1\\b").arg(it.key())), literal);
-            }
-            Dataset plan(db);
-            plan.setSql(QStringLiteral("explain (analyze, timing off) ") + sql);
-            plan.open();
-            for (int r = 0; r < plan.recordCount(); ++r) {
-                const QString line = plan.valueAt(r, 0).toString();
-                if (line.startsWith(QLatin1String("Execution Time:")))
-                    total += line.section(u' ', 2, 2).toDouble();
-            }
-        }
+        for (const QString& sql : statements)
+            total += Bench::explainMs(db, sql, params);
         times.push_back(total);
     }
     std::sort(times.begin(), times.end());

@@ -51,3 +51,12 @@ QVector<DayColumnLook> dayColumnLooks(const MonthRange& month)
     }
     return looks;
 }
+
+int dayOfField(const QString& field)
+{
+    if (field.size() < 2 || field.at(0) != u'd')
+        return 0;
+    bool ok = false;
+    const int d = field.mid(1).toInt(&ok);
+    return ok && d >= 1 && d <= 31 ? d : 0;
+}

@@ -45,5 +45,8 @@ QColor windowText();
 QColor windowBackground();
 }
 
+// The day of a day column's field: "d12" is 12; 0 for any other field.
+int dayOfField(const QString& field);
+
 // The 31 day columns of a month.
 QVector<DayColumnLook> dayColumnLooks(const MonthRange& month);

@@ -25,18 +25,6 @@ QString dayTotals(const QString& hours, const QString& date)
     return sums.join(QStringLiteral(", "));
 }
 
-template <typename F>
-void inTransaction(TDataModule6& dm, F body)
-{
-    if (dm.ADO_DB.inTransaction()) {
-        body();
-        return;
-    }
-    Transaction tx(dm.ADO_DB);
-    body();
-    tx.commit();
-}
-
 void run(Command& command, const QString& sql, const MonthRange& month)
 {
     command.clearParams();
@@ -56,7 +44,7 @@ void rebuild(TDataModule6& dm, const MonthRange& month, const QString& deleteSql
         if (progress)
             progress(n, 3);
     };
-    inTransaction(dm, [&] {
+    inTransaction(dm.ADO_DB, [&] {
         DayPosting::lockMonth(dm, month.year, month.month, DayPosting::MonthLock::Exclusive);
         step(1);
         run(dm.DelSmena, deleteSql, month);

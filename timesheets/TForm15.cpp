@@ -1,28 +1,19 @@
 #include "timesheets/TForm15.h"
+#include "reports/ReportLayout.h"
 #include "reports/engine/DatasetSource.h"
 #include "timesheets/TimesheetSql.h"
 
 #include <QStringList>
 
 using namespace report;
+using LayoutStyle::font;
 
 namespace {
-
-FontSpec font(double size, bool bold = false)
-{
-    FontSpec f;
-    f.family = QStringLiteral("Arial");
-    f.pointSize = size;
-    f.bold = bold;
-    return f;
-}
 
 QColor grey()
 {
     return QColor(160, 160, 160);
 }
-
-constexpr Qt::Alignment kCentre = Qt::AlignHCenter | Qt::AlignVCenter;
 
 } // namespace
 
@@ -50,13 +41,13 @@ TForm15::TForm15(Database& db) : H_Tabel(db, QStringLiteral("H_Tabel"))
         header.addLabel({kNameWidth + (d - 1) * kDayWidth, 0, kDayWidth, 7}, QString::number(d))
             .setName(QStringLiteral("QRLabel%1").arg(d))
             .setFont(font(8, true))
-            .setAlignment(kCentre)
+            .setAlignment(LayoutStyle::kCentre)
             .setFrame(LeftSide | RightSide, 0.1)
             .frame.color = grey();
     header.addLabel({totalX, 0, kTotalWidth, 7}, QStringLiteral("Итого"))
         .setName(QStringLiteral("QRLabel32"))
         .setFont(font(8, true))
-        .setAlignment(kCentre);
+        .setAlignment(LayoutStyle::kCentre);
 
     Band& detail = QuickRep1.detail;
     detail.height = 5;
@@ -69,7 +60,7 @@ TForm15::TForm15(Database& db) : H_Tabel(db, QStringLiteral("H_Tabel"))
         detail.addField({kNameWidth + (d - 1) * kDayWidth, 0, kDayWidth, 5}, QStringLiteral("sd%1").arg(d))
             .setName(QStringLiteral("QRDBText%1").arg(d))
             .setFont(font(8))
-            .setAlignment(kCentre)
+            .setAlignment(LayoutStyle::kCentre)
             .setFrame(LeftSide | RightSide, 0.1)
             .frame.color = grey();
         sum << QStringLiteral("sd%1").arg(d);
@@ -77,7 +68,7 @@ TForm15::TForm15(Database& db) : H_Tabel(db, QStringLiteral("H_Tabel"))
     detail.addExpression({totalX, 0, kTotalWidth, 5}, sum.join(u'+'))
         .setName(QStringLiteral("QRExpr1"))
         .setFont(font(8, true))
-        .setAlignment(kCentre);
+        .setAlignment(LayoutStyle::kCentre);
 
     QuickRep1.pageFooter.height = 6;
     QuickRep1.pageFooter.addExpression({width - 30, 1, 30, 5}, QStringLiteral("PAGENUMBER"))

@@ -5,7 +5,7 @@
 #include "app/WindowUtil.h"
 #include "journal/TForm1.h"
 #include "reports/engine/ReportPreview.h"
-#include "timesheets/MonthRebuild.h"
+#include "timesheets/MonthControls.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -40,16 +40,6 @@ QVector<GridColumn> shiftColumns(const QVector<DayColumnLook>& looks)
     return columns;
 }
 
-// "d12" -> 12; 0 for any other field.
-int dayOf(const QString& field)
-{
-    if (field.size() < 2 || field.at(0) != u'd')
-        return 0;
-    bool ok = false;
-    const int d = field.mid(1).toInt(&ok);
-    return ok && d >= 1 && d <= 31 ? d : 0;
-}
-
 } // namespace
 
 TForm19::TForm19(const AppContext& context, TDataModule6& dm, QWidget* parent)
@@ -61,24 +51,10 @@ TForm19::TForm19(const AppContext& context, TDataModule6& dm, QWidget* parent)
     m_looks = dayColumnLooks(MonthRange(2007, 1));
 
     auto* layout = new QVBoxLayout(this);
-    auto* top = new QHBoxLayout;
-    auto* monthLabel = new QLabel(QStringLiteral("Месяц:"), this);
-    ComboBox1 = new QComboBox(this);
-    ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
-    ComboBox1->addItems(MonthRange::monthNames());
-    WindowUtil::setBuddy(monthLabel, ComboBox1);
-    auto* yearLabel = new QLabel(QStringLiteral("Год:"), this);
-    ComboBox2 = new QComboBox(this);
-    ComboBox2->setObjectName(QStringLiteral("ComboBox2"));
-    WindowUtil::setBuddy(yearLabel, ComboBox2);
+    const auto choice = MonthControls::addMonthChoice(this, layout, "ComboBox1", "ComboBox2");
+    ComboBox1 = choice.month;
+    ComboBox2 = choice.year;
     fillYears(today().year());
-    top->addWidget(monthLabel);
-    top->addWidget(ComboBox1);
-    top->addSpacing(12);
-    top->addWidget(yearLabel);
-    top->addWidget(ComboBox2);
-    top->addStretch();
-    layout->addLayout(top);
 
     PageControl1 = new QTabWidget(this);
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
@@ -102,7 +78,7 @@ TForm19::TForm19(const AppContext& context, TDataModule6& dm, QWidget* parent)
                 style.background = DayColours::totals();
                 return;
             }
-            const int day = dayOf(column.field);
+            const int day = dayOfField(column.field);
             if (day == 0 || !self->dataset())
                 return;
             style = DBGrid1DrawColumnCell(m_looks.at(day - 1), self->dataset()->valueAt(row, column.field));
@@ -111,12 +87,7 @@ TForm19::TForm19(const AppContext& context, TDataModule6& dm, QWidget* parent)
         if (n == 1) {
             auto* row = new QHBoxLayout;
             Button1 = WindowUtil::addButton(sheet, row, "Button1", QStringLiteral("Перестроить"));
-            PB = new QProgressBar(sheet);
-            PB->setObjectName(QStringLiteral("PB"));
-            PB->setMinimum(1);
-            PB->setValue(1);
-            PB->hide();
-            row->addWidget(PB, 1);
+            PB = MonthControls::addRebuildProgress(sheet, row);
             row->addStretch();
             Button2 = WindowUtil::addButton(sheet, row, "Button2", QStringLiteral("Excel"));
             sheetLayout->addLayout(row);
@@ -279,21 +250,9 @@ void TForm19::Button1Click()
     m_busy = true;
     const MonthRange month = selectedMonth();
     closeShifts();
-    PB->setMaximum(month.days());
-    PB->setValue(1);
-    PB->show();
-    {
-        WindowUtil::WaitCursor wait;
-        m_ctx.dialogs.guarded(this, [&] {
-            MonthRebuild::shiftRows(m_dm, month, [&](int step, int steps) {
-                PB->setValue(std::max(1, month.days() * step / steps));
-                PB->repaint();
-            });
-        });
-    }
+    MonthControls::runRebuild(&MonthRebuild::shiftRows, m_dm, month, PB, m_ctx.dialogs, this);
     // The month is shown again whether the rebuild went through or not.
     m_ctx.dialogs.guarded(this, [this] { openShifts(); });
-    PB->hide();
     m_busy = false;
 }
 

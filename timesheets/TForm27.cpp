@@ -6,7 +6,7 @@
 #include "catalogs/LookupCombo.h"
 #include "journal/TForm1.h"
 #include "reports/ExcelExporter.h"
-#include "timesheets/MonthRebuild.h"
+#include "timesheets/MonthControls.h"
 #include "timesheets/TimesheetSql.h"
 
 #include <QApplication>
@@ -50,15 +50,6 @@ const Variant& variant(TForm27::Mode mode)
     return kVariants[0];
 }
 
-int dayOf(const QString& field)
-{
-    if (field.size() < 2 || field.at(0) != u'd')
-        return 0;
-    bool ok = false;
-    const int d = field.mid(1).toInt(&ok);
-    return ok && d >= 1 && d <= 31 ? d : 0;
-}
-
 bool isTotal(const QString& field)
 {
     return field == QLatin1String("f_price") || field == QLatin1String("i_time") || field == QLatin1String("average_price");
@@ -96,24 +87,9 @@ TForm27::TForm27(const AppContext& context, TDataModule6& dm, QWidget* parent)
     m_looks = dayColumnLooks(MonthRange(2007, 1));
 
     auto* layout = new QVBoxLayout(this);
-    auto* top = new QHBoxLayout;
-    auto* monthLabel = new QLabel(QStringLiteral("Месяц:"), this);
-    ComboBox1 = new QComboBox(this);
-    ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
-    ComboBox1->addItems(MonthRange::monthNames());
-    WindowUtil::setBuddy(monthLabel, ComboBox1);
-    auto* yearLabel = new QLabel(QStringLiteral("Год:"), this);
-    cb_year = new QComboBox(this);
-    cb_year->setObjectName(QStringLiteral("cb_year"));
-    cb_year->setMinimumWidth(80);
-    WindowUtil::setBuddy(yearLabel, cb_year);
-    top->addWidget(monthLabel);
-    top->addWidget(ComboBox1);
-    top->addSpacing(12);
-    top->addWidget(yearLabel);
-    top->addWidget(cb_year);
-    top->addStretch();
-    layout->addLayout(top);
+    const auto choice = MonthControls::addMonthChoice(this, layout, "ComboBox1", "cb_year");
+    ComboBox1 = choice.month;
+    cb_year = choice.year;
 
     DBGrid1 = new DBGrid(this);
     DBGrid1->setObjectName(QStringLiteral("DBGrid"));
@@ -127,7 +103,7 @@ TForm27::TForm27(const AppContext& context, TDataModule6& dm, QWidget* parent)
             style.background = DayColours::totals();
             return;
         }
-        const int day = dayOf(column.field);
+        const int day = dayOfField(column.field);
         if (day > 0)
             style.foreground = m_looks.at(day - 1).text;
         Q_UNUSED(row);
@@ -158,12 +134,7 @@ TForm27::TForm27(const AppContext& context, TDataModule6& dm, QWidget* parent)
 
     auto* bottom = new QHBoxLayout;
     Button3 = WindowUtil::addButton(this, bottom, "Button3", QStringLiteral("Перестроить"));
-    PB = new QProgressBar(this);
-    PB->setObjectName(QStringLiteral("PB"));
-    PB->setMinimum(1);
-    PB->setValue(1);
-    PB->hide();
-    bottom->addWidget(PB, 1);
+    PB = MonthControls::addRebuildProgress(this, bottom);
     bottom->addStretch();
     Button2 = WindowUtil::addButton(this, bottom, "Button2", QStringLiteral("Excel"));
     Button5 = WindowUtil::addButton(this, bottom, "Button5", QStringLiteral("Обновить"));
@@ -351,7 +322,7 @@ void TForm27::applyDays(const MonthRange& month)
     auto cols = DBGrid1->datasetModel()->columns();
     int hidden = 0;
     for (GridColumn& c : cols) {
-        const int day = dayOf(c.field);
+        const int day = dayOfField(c.field);
         if (day == 0)
             continue;
         const DayColumnLook& look = m_looks.at(day - 1);
@@ -399,20 +370,8 @@ void TForm27::Button3Click()
     }
     m_busy = true;
     m_query->close();
-    PB->setMaximum(month.days());
-    PB->setValue(1);
-    PB->show();
-    {
-        WindowUtil::WaitCursor wait;
-        m_ctx.dialogs.guarded(this, [&] {
-            MonthRebuild::typedRows(m_dm, month, [&](int step, int steps) {
-                PB->setValue(std::max(1, month.days() * step / steps));
-                PB->repaint();
-            });
-        });
-    }
+    MonthControls::runRebuild(&MonthRebuild::typedRows, m_dm, month, PB, m_ctx.dialogs, this);
     m_ctx.dialogs.guarded(this, [this] { m_query->open(); });
-    PB->hide();
     m_busy = false;
 }
 

@@ -169,10 +169,7 @@ TEST_F(MonthRebuildTest, AFailureMidwayLeavesTheMonthAsItWas)
     addMarch();
     const QStringList before = monthRows(t.database.db(), 3, 2026);
     // The old rows are deleted first; writing the new ones then fails.
-    t.database.exec("create function accounts_dep.refuse() returns trigger language plpgsql as "
-                    "$$ begin raise exception 'Запись табеля запрещена'; end $$");
-    t.database.exec("create trigger refuse before insert on accounts_dep.h_tabel "
-                    "for each row execute function accounts_dep.refuse()");
+    ASSERT_FALSE(refuseNewTimesheetRows(t.database).isEmpty());
     for (auto rebuild : {&MonthRebuild::shiftRows, &MonthRebuild::typedRows}) {
         EXPECT_THROW(rebuild(dm, MonthRange::of(kMarch), {}), DbError);
         EXPECT_FALSE(dm.ADO_DB.inTransaction());

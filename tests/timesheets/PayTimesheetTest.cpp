@@ -239,6 +239,22 @@ TEST_F(PayTimesheetTest, RebuildRewritesTheTypedRowsAndLeavesTheShiftRows)
     EXPECT_TRUE(t.dialogs.shownBoxes().isEmpty());
 }
 
+TEST_F(PayTimesheetTest, AFailedRebuildShowsTheErrorAndKeepsTheMonth)
+{
+    addMarch();
+    t.database.exec("delete from accounts_dep.fatigue where i_night=1");
+    const QStringList before = monthRows(t.database.db(), 3, 2026);
+    const QString refused = refuseNewTimesheetRows(t.database);
+    ASSERT_FALSE(refused.isEmpty());
+    open(TForm27::Maintenance, [&] {
+        t.dialogs.expectBox(MessageKind::Error, refused);
+        w().Button3->click();
+        EXPECT_FALSE(w().PB->isVisible());
+        EXPECT_EQ(lines().size(), 2);   // both lines still shown
+    });
+    EXPECT_EQ(monthRows(t.database.db(), 3, 2026), before);
+}
+
 TEST_F(PayTimesheetTest, RebuildWithoutAYearSaysSoAndChangesNothing)
 {
     struct Case {

@@ -202,16 +202,7 @@ TEST_F(ShiftTimesheetTest, AFailedRebuildShowsTheErrorAndKeepsTheMonth)
 {
     addRecord(t.database, 1, 1, {2026, 3, 2}, 8);
     addTimesheetRow(t.database, 1, 1, 0, 0, 3, 2026, {{2, 5}});
-    t.database.exec("create function accounts_dep.refuse() returns trigger language plpgsql as "
-                    "$$ begin raise exception 'Запись табеля запрещена'; end $$");
-    t.database.exec("create trigger refuse before insert on accounts_dep.h_tabel "
-                    "for each row execute function accounts_dep.refuse()");
-    QString refused;
-    try {
-        Command(t.database.db(), "insert into accounts_dep.h_tabel (w_id) values (1)").execute();
-    } catch (const DbError& e) {
-        refused = e.text();
-    }
+    const QString refused = refuseNewTimesheetRows(t.database);
     ASSERT_FALSE(refused.isEmpty());
     openOn({2026, 3, 10}, [&] {
         t.dialogs.expectBox(MessageKind::Error, refused);

@@ -1,5 +1,7 @@
 #pragma once
+#include "db/Command.h"
 #include "db/Dataset.h"
+#include "db/DbError.h"
 #include "tests/journal/JournalFixture.h"
 
 #include <QDate>
@@ -58,4 +60,20 @@ inline QStringList monthRows(Database& db, int month, int year)
     }
     out.sort();
     return out;
+}
+
+// From now on every new timesheet row is refused by the database; answers
+// the refusal's text as the user is shown it.
+inline QString refuseNewTimesheetRows(TestDatabase& db)
+{
+    db.exec("create function accounts_dep.refuse() returns trigger language plpgsql as "
+            "$$ begin raise exception 'Запись табеля запрещена'; end $$");
+    db.exec("create trigger refuse before insert on accounts_dep.h_tabel "
+            "for each row execute function accounts_dep.refuse()");
+    try {
+        Command(db.db(), "insert into accounts_dep.h_tabel (w_id) values (1)").execute();
+    } catch (const DbError& e) {
+        return e.text();
+    }
+    return QString();
 }

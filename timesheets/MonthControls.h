@@ -1,0 +1,31 @@
+#pragma once
+#include "timesheets/MonthRebuild.h"
+
+class DialogService;
+class QBoxLayout;
+class QComboBox;
+class QProgressBar;
+class QWidget;
+
+// The controls the month timesheets share.
+namespace MonthControls {
+
+struct MonthChoice {
+    QComboBox* month;   // "Январь" .. "Декабрь"
+    QComboBox* year;
+};
+// "Месяц:" with the month list and "Год:" with an empty year list, each
+// label the buddy of its list, as one row appended to `layout`.
+MonthChoice addMonthChoice(QWidget* owner, QBoxLayout* layout, const char* monthName, const char* yearName);
+
+// The hidden progress bar of a rebuild (minimum and position 1), appended to `row`.
+QProgressBar* addRebuildProgress(QWidget* owner, QBoxLayout* row);
+
+// Runs a month rebuild with the hourglass and the progress bar shown, one
+// step of the bar per day of the month; an error is shown. Answers whether
+// the rebuild went through.
+using Rebuild = void (*)(TDataModule6&, const MonthRange&, const MonthRebuild::Progress&);
+bool runRebuild(Rebuild rebuild, TDataModule6& dm, const MonthRange& month, QProgressBar* bar, DialogService& dialogs,
+                QWidget* parent);
+
+} // namespace MonthControls
