@@ -63,4 +63,20 @@ bool runRebuild(Rebuild rebuild, TDataModule6& dm, const MonthRange& month, QPro
     return done;
 }
 
+DisabledWhile::DisabledWhile(std::initializer_list<QWidget*> controls)
+{
+    for (QWidget* w : controls)
+        if (w && w->isEnabled()) {
+            w->setEnabled(false);
+            m_controls.append(w);
+        }
+}
+
+DisabledWhile::~DisabledWhile()
+{
+    for (const QPointer<QWidget>& w : m_controls)
+        if (w)
+            w->setEnabled(true);
+}
+
 } // namespace MonthControls

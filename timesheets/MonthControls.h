@@ -1,6 +1,10 @@
 #pragma once
 #include "timesheets/MonthRebuild.h"
 
+#include <QList>
+#include <QPointer>
+#include <QWidget>
+
 class DialogService;
 class QBoxLayout;
 class QComboBox;
@@ -27,5 +31,18 @@ QProgressBar* addRebuildProgress(QWidget* owner, QBoxLayout* row);
 using Rebuild = void (*)(TDataModule6&, const MonthRange&, const MonthRebuild::Progress&);
 bool runRebuild(Rebuild rebuild, TDataModule6& dm, const MonthRange& month, QProgressBar* bar, DialogService& dialogs,
                 QWidget* parent);
+
+// Disables the given controls while an export walks its query (the window
+// keeps handling events then), and enables them again when it ends.
+class DisabledWhile {
+public:
+    explicit DisabledWhile(std::initializer_list<QWidget*> controls);
+    ~DisabledWhile();
+    DisabledWhile(const DisabledWhile&) = delete;
+    DisabledWhile& operator=(const DisabledWhile&) = delete;
+
+private:
+    QList<QPointer<QWidget>> m_controls;
+};
 
 } // namespace MonthControls

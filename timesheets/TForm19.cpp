@@ -291,7 +291,10 @@ void TForm19::Button2Click()
     if (m_busy)
         return;
     m_busy = true;
-    m_ctx.dialogs.guarded(this, [this] { exportMonth(); });
+    {
+        const MonthControls::DisabledWhile disabled{ComboBox1, ComboBox2, Button1, Button5, Button6, Button4};
+        m_ctx.dialogs.guarded(this, [this] { exportMonth(); });
+    }
     Form15.H_Tabel.close();
     m_busy = false;
 }

@@ -381,7 +381,10 @@ void TForm27::Button2Click()
         return;
     m_busy = true;
     const int remembered = m_query->recNo();
-    m_ctx.dialogs.guarded(this, [this] { exportLines(); });
+    {
+        const MonthControls::DisabledWhile disabled{ComboBox1, cb_year, Button3, Button5, Button1};
+        m_ctx.dialogs.guarded(this, [this] { exportLines(); });
+    }
     if (m_query->isOpen() && remembered >= 1 && remembered <= m_query->recordCount())
         m_query->setRecNo(remembered);
     m_busy = false;
