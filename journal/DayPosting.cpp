@@ -49,6 +49,19 @@ void lockKey(TDataModule6& dm, const QString& key)
     dm.Control.close();
 }
 
+// Runs `body` in the caller's transaction, or in one of its own.
+template <typename F>
+void inTransaction(TDataModule6& dm, F body)
+{
+    if (dm.ADO_DB.inTransaction()) {
+        body();
+        return;
+    }
+    Transaction tx(dm.ADO_DB);
+    body();
+    tx.commit();
+}
+
 QString shiftKeyWhere(int worker, int shift, const QDate& date)
 {
     return QStringLiteral(" where w_id=") + num(worker) + QStringLiteral(" and smena=") + num(shift)
@@ -106,7 +119,7 @@ void lockMonth(TDataModule6& dm, int year, int month, MonthLock mode)
 
 void shiftAfterSave(TDataModule6& dm, int worker, int shift, const QDate& date)
 {
-    inTransaction(dm.ADO_DB, [&] {
+    inTransaction(dm, [&] {
         lockMonth(dm, date.year(), date.month(), MonthLock::Shared);
         lockKey(dm, shiftLockKey(worker, shift, date));
         const int count = readInt(dm,
@@ -127,7 +140,7 @@ void shiftAfterSave(TDataModule6& dm, int worker, int shift, const QDate& date)
 
 void shiftAfterDelete(TDataModule6& dm, int worker, int shift, const QDate& date)
 {
-    inTransaction(dm.ADO_DB, [&] {
+    inTransaction(dm, [&] {
         lockMonth(dm, date.year(), date.month(), MonthLock::Shared);
         lockKey(dm, shiftLockKey(worker, shift, date));
         const int total = shiftTotal(dm, worker, shift, date);
@@ -142,7 +155,7 @@ void shiftAfterDelete(TDataModule6& dm, int worker, int shift, const QDate& date
 void shiftAfterEdit(TDataModule6& dm, int oldWorker, int oldShift, const QDate& oldDate, int worker, int shift,
                     const QDate& date)
 {
-    inTransaction(dm.ADO_DB, [&] {
+    inTransaction(dm, [&] {
         shiftAfterSave(dm, worker, shift, date);
         if (oldWorker != worker || oldShift != shift || oldDate != date)
             shiftAfterDelete(dm, oldWorker, oldShift, oldDate);
@@ -151,7 +164,7 @@ void shiftAfterEdit(TDataModule6& dm, int oldWorker, int oldShift, const QDate& 
 
 void typedAfterSave(TDataModule6& dm, int worker, int kind, int night, const QDate& date)
 {
-    inTransaction(dm.ADO_DB, [&] {
+    inTransaction(dm, [&] {
         lockMonth(dm, date.year(), date.month(), MonthLock::Shared);
         lockKey(dm, typedLockKey(worker, kind, night, date));
         const int count = readInt(dm,
@@ -177,7 +190,7 @@ void typedAfterSave(TDataModule6& dm, int worker, int kind, int night, const QDa
 
 void typedAfterDelete(TDataModule6& dm, int worker, int kind, int night, const QDate& date)
 {
-    inTransaction(dm.ADO_DB, [&] {
+    inTransaction(dm, [&] {
         lockMonth(dm, date.year(), date.month(), MonthLock::Shared);
         lockKey(dm, typedLockKey(worker, kind, night, date));
         const int total = typedTotal(dm, worker, kind, night, date);
@@ -192,7 +205,7 @@ void typedAfterDelete(TDataModule6& dm, int worker, int kind, int night, const Q
 void typedAfterEdit(TDataModule6& dm, int oldWorker, int oldKind, int oldNight, const QDate& oldDate, int worker,
                     int kind, int night, const QDate& date)
 {
-    inTransaction(dm.ADO_DB, [&] {
+    inTransaction(dm, [&] {
         typedAfterSave(dm, worker, kind, night, date);
         if (oldWorker != worker || oldKind != kind || oldNight != night || oldDate != date)
             typedAfterDelete(dm, oldWorker, oldKind, oldNight, oldDate);
