@@ -179,6 +179,8 @@ TEST_F(MonthRebuildTest, AFailureMidwayLeavesTheMonthAsItWas)
 
 namespace {
 
+using RebuildFn = void (*)(TDataModule6&, const MonthRange&, const MonthRebuild::Progress&);
+
 // Waits until some connection waits for an advisory lock.
 bool someoneWaitsForALock(TestDatabase& db)
 {
@@ -193,48 +195,72 @@ bool someoneWaitsForALock(TestDatabase& db)
 TEST_F(MonthRebuildTest, ARebuildAndAPostingOfTheMonthFromAnotherCopyCountTheHoursOnce)
 {
     const QString connection = t.database.db().connectionText();
-    const QString insertRecord = "insert into accounts_dep.smena (data, smena, w_id, i_id, o_id, cena, kol_vo, brak, time, ok) "
-                                 "values ('05.03.2026', 1, 1, 10, 100, 2.5, 10, 0, 3, 'ok')";
-    for (const bool rebuildFirst : {false, true}) {
-        SCOPED_TRACE(rebuildFirst ? "the rebuild starts first" : "the posting starts first");
-        t.database.exec("delete from accounts_dep.smena");
-        t.database.exec("delete from accounts_dep.h_tabel");
-        addRecord(t.database, 1, 1, {2026, 3, 5}, 8);
-        addTimesheetRow(t.database, 1, 1, 0, 0, 3, 2026, {{5, 8}});
+    const QDate day(2026, 3, 5);
+    // A record of 3 more hours on a day that already has 8, and its posting.
+    struct Kind {
+        const char* name;
+        QString insertRecord;
+        void (*post)(TDataModule6&, const QDate&);
+        RebuildFn rebuild;
+        QString expected;
+    } kinds[] = {
+        {"shift rows",
+         "insert into accounts_dep.smena (data, smena, w_id, i_id, o_id, cena, kol_vo, brak, time, ok) "
+         "values ('05.03.2026', 1, 1, 10, 100, 2.5, 10, 0, 3, 'ok')",
+         [](TDataModule6& dm, const QDate& d) { DayPosting::shiftAfterSave(dm, 1, 1, d); }, &MonthRebuild::shiftRows,
+         "1/1/0/0: d5=11"},
+        {"typed rows",
+         "insert into accounts_dep.fatigue (id_p, id_o, id_nom, d_date, cnt, price, i_night) "
+         "values (1, 7777, 1, '05.03.2026', 3, 150, 0)",
+         [](TDataModule6& dm, const QDate& d) { DayPosting::typedAfterSave(dm, 1, 7777, 0, d); }, &MonthRebuild::typedRows,
+         "1/0/7777/0: d5=11"},
+    };
+    for (const Kind& kind : kinds) {
+        for (const bool rebuildFirst : {false, true}) {
+            SCOPED_TRACE(std::string(kind.name) + (rebuildFirst ? ": the rebuild starts first" : ": the posting starts first"));
+            for (const char* table : {"smena", "fatigue", "h_tabel"})
+                t.database.exec(QStringLiteral("delete from accounts_dep.%1").arg(table));
+            addRecord(t.database, 1, 1, day, 8);
+            addMaintenance(t.database, 1, 7777, day, 8, 150);
+            addTimesheetRow(t.database, 1, 1, 0, 0, 3, 2026, {{5, 8}});
+            addTimesheetRow(t.database, 1, 0, 7777, 0, 3, 2026, {{5, 8}});
+            const QString untouched = kind.expected.startsWith("1/1/") ? "1/0/7777/0: d5=8" : "1/1/0/0: d5=8";
 
-        // This copy holds its transaction open, the other copy's work waits on it.
-        Transaction first(dm.ADO_DB);
-        if (rebuildFirst) {
-            MonthRebuild::shiftRows(dm, MonthRange::of(kMarch));
-        } else {
-            dm.SQL_exec.setText(insertRecord);
-            dm.SQL_exec.execute();
-            DayPosting::shiftAfterSave(dm, 1, 1, {2026, 3, 5});
-        }
-        std::string secondError;
-        std::thread second([&] {
-            try {
-                ScriptedDialogs dialogs;
-                TDataModule6 other(dialogs);
-                other.ADO_DB.setConnectionText(connection);
-                other.ADO_DB.open();
-                if (rebuildFirst) {
+            // This copy holds its transaction open; the other copy's work waits on it.
+            auto record = [&](TDataModule6& on) {
+                on.SQL_exec.setText(kind.insertRecord);
+                on.SQL_exec.execute();
+                kind.post(on, day);
+            };
+            Transaction first(dm.ADO_DB);
+            if (rebuildFirst)
+                kind.rebuild(dm, MonthRange::of(kMarch), {});
+            else
+                record(dm);
+            std::string secondError;
+            std::thread second([&] {
+                try {
+                    ScriptedDialogs dialogs;
+                    TDataModule6 other(dialogs);
+                    other.ADO_DB.setConnectionText(connection);
+                    other.ADO_DB.open();
                     Transaction tx(other.ADO_DB);
-                    other.SQL_exec.setText(insertRecord);
-                    other.SQL_exec.execute();
-                    DayPosting::shiftAfterSave(other, 1, 1, {2026, 3, 5});
+                    if (rebuildFirst)
+                        record(other);
+                    else
+                        kind.rebuild(other, MonthRange::of(kMarch), {});
                     tx.commit();
-                } else {
-                    MonthRebuild::shiftRows(other, MonthRange::of(kMarch));
+                } catch (const std::exception& e) {
+                    secondError = e.what();
                 }
-            } catch (const std::exception& e) {
-                secondError = e.what();
-            }
-        });
-        EXPECT_TRUE(someoneWaitsForALock(t.database));
-        first.commit();
-        second.join();
-        EXPECT_EQ(secondError, "");
-        EXPECT_EQ(monthRows(t.database.db(), 3, 2026), QStringList{"1/1/0/0: d5=11"});
+            });
+            EXPECT_TRUE(someoneWaitsForALock(t.database));
+            first.commit();
+            second.join();
+            EXPECT_EQ(secondError, "");
+            QStringList expected{kind.expected, untouched};
+            expected.sort();
+            EXPECT_EQ(monthRows(t.database.db(), 3, 2026), expected);
+        }
     }
 }

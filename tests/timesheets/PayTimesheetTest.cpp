@@ -233,9 +233,16 @@ TEST_F(PayTimesheetTest, RebuildRewritesTheTypedRowsAndLeavesTheShiftRows)
         EXPECT_FALSE(w().PB->isVisible());
         EXPECT_EQ(w().PB->maximum(), 31);
         EXPECT_EQ(lines(), QStringList{"Иванов И.И.|дн.|3000,00|19|157,89|d5=10|d6=5|d20=4"});
+
+        // Another copy posts a record; "Обновить" reads the lines again.
+        addMaintenance(t.database, 2, 7777, {2026, 3, 7}, 2, 150);
+        addTimesheetRow(t.database, 2, 0, 7777, 0, 3, 2026, {{7, 2}});
+        w().Button5->click();
+        EXPECT_EQ(lines().value(1), "Петров П.П.|дн.|300,00|2|150,00|d7=2");
     });
     EXPECT_EQ(monthRows(t.database.db(), 3, 2026),
-              (QStringList{"1/0/7777/0: d5=10 d6=5 d20=4", "1/1/0/0: d2=8", "1/4/0/0: d3=2", "2/0/7778/0: d9=7"}));
+              (QStringList{"1/0/7777/0: d5=10 d6=5 d20=4", "1/1/0/0: d2=8", "1/4/0/0: d3=2", "2/0/7777/0: d7=2",
+                           "2/0/7778/0: d9=7"}));
     EXPECT_TRUE(t.dialogs.shownBoxes().isEmpty());
 }
 

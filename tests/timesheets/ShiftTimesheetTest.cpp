@@ -192,9 +192,16 @@ TEST_F(ShiftTimesheetTest, RebuildRewritesTheShiftRowsAndShowsThemAgain)
         EXPECT_EQ(line(1, 0), "Иванов И.И.|" + days({{2, 8}}) + "|8");
         EXPECT_EQ(names(2), QStringList{"Иванов И.И."});
         EXPECT_EQ(line(2, 0), "Иванов И.И.|" + days({{3, 10}}) + "|10");
+
+        // Another copy posts a record; "Обновить" reads the month again.
+        addRecord(t.database, 2, 3, {2026, 3, 4}, 7);
+        addTimesheetRow(t.database, 2, 3, 0, 0, 3, 2026, {{4, 7}});
+        EXPECT_TRUE(names(3).isEmpty());
+        w().Button5->click();
+        EXPECT_EQ(names(3), QStringList{"Петров П.П."});
     });
     EXPECT_EQ(monthRows(t.database.db(), 3, 2026),
-              (QStringList{"1/1/0/0: d2=8", "1/2/0/0: d3=10", "3/0/7777/0: d4=6"}));
+              (QStringList{"1/1/0/0: d2=8", "1/2/0/0: d3=10", "2/3/0/0: d4=7", "3/0/7777/0: d4=6"}));
     EXPECT_TRUE(t.dialogs.shownBoxes().isEmpty());
 }
 
