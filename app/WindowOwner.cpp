@@ -17,6 +17,8 @@
 #include "reports/TForm18.h"
 #include "timesheets/TForm24.h"
 #include "timesheets/TForm25.h"
+#include "timesheets/TForm19.h"
+#include "timesheets/TForm27.h"
 
 WindowOwner::WindowOwner(const AppContext& context) : m_ctx(context) {}
 
@@ -26,6 +28,8 @@ WindowOwner::~WindowOwner()
     m_form23.reset();
     m_form25.reset();
     m_form24.reset();
+    m_form27.reset();
+    m_form19.reset();
     m_form18.reset();
     m_form22.reset();
     m_form11.reset();
@@ -82,6 +86,18 @@ bool WindowOwner::start(const QStringList& arguments)
     m_form25->setEditor(*m_form24);
     m_form1->setMaintenanceJournal(m_form25.get(), [this](const QDate& date) {
         m_form25->prepareOpen(date, m_form1->role);
+    });
+    m_form19 = std::make_unique<TForm19>(m_ctx, dm);
+    m_form27 = std::make_unique<TForm27>(m_ctx, dm);
+    TForm1& journal = *m_form1;
+    TForm19& shifts = *m_form19;
+    TForm27& pay = *m_form27;
+    m_form1->setTimesheetOpeners({
+        [&pay, &journal] { pay.openVariant(TForm27::Piece, journal); },
+        [&shifts, &journal] { shifts.openFrom(journal); },
+        [&pay, &journal] { pay.openVariant(TForm27::Maintenance, journal); },
+        [&pay, &journal] { pay.openVariant(TForm27::Average, journal); },
+        [&pay, &journal] { pay.openVariant(TForm27::Total, journal); },
     });
     return true;
 }

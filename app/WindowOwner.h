@@ -22,6 +22,8 @@ class TForm24;
 class TForm25;
 class TForm26;
 class TForm29;
+class TForm19;
+class TForm27;
 
 // Creates the data module and every window once, in the start-up order,
 // hands each window the peers it needs, and owns them all.
@@ -53,6 +55,8 @@ public:
     TForm22& form22() const { return *m_form22; }
     TForm24& form24() const { return *m_form24; }
     TForm25& form25() const { return *m_form25; }
+    TForm19& form19() const { return *m_form19; }
+    TForm27& form27() const { return *m_form27; }
 
 private:
     AppContext m_ctx;
@@ -73,4 +77,6 @@ private:
     std::unique_ptr<TForm22> m_form22;
     std::unique_ptr<TForm24> m_form24;
     std::unique_ptr<TForm25> m_form25;
+    std::unique_ptr<TForm19> m_form19;
+    std::unique_ptr<TForm27> m_form27;
 };

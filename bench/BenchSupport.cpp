@@ -32,7 +32,7 @@ double medianMs(int runs, const std::function<void()>& body)
     return times[times.size() / 2];
 }
 
-double serverMs(Database& db, QString sql, const QHash<QString, QVariant>& params)
+double explainMs(Database& db, QString sql, const QHash<QString, QVariant>& params)
 {
     for (auto it = params.begin(); it != params.end(); ++it) {
         QString literal;
@@ -45,16 +45,24 @@ double serverMs(Database& db, QString sql, const QHash<QString, QVariant>& param
         sql.replace(QRegularExpression(QStringLiteral("(?<!:):%1\\b").arg(it.key()), QRegularExpression::CaseInsensitiveOption),
                     literal);
     }
+    Dataset plan(db);
+    plan.setSql(QStringLiteral("explain (analyze, timing off) ") + sql);
+    plan.open();
+    for (int r = 0; r < plan.recordCount(); ++r) {
+        const QString line = plan.valueAt(r, 0).toString();
+        if (line.startsWith(QLatin1String("Execution Time:")))
+            return line.section(u' ', 2, 2).toDouble();
+    }
+    return -1;
+}
+
+double serverMs(Database& db, QString sql, const QHash<QString, QVariant>& params)
+{
     std::vector<double> times;
     for (int i = 0; i < 5; ++i) {
-        Dataset plan(db);
-        plan.setSql(QStringLiteral("explain (analyze, timing off) ") + sql);
-        plan.open();
-        for (int r = 0; r < plan.recordCount(); ++r) {
-            const QString line = plan.valueAt(r, 0).toString();
-            if (line.startsWith(QLatin1String("Execution Time:")))
-                times.push_back(line.section(u' ', 2, 2).toDouble());
-        }
+        const double ms = explainMs(db, sql, params);
+        if (ms >= 0)
+            times.push_back(ms);
     }
     std::sort(times.begin(), times.end());
     return times.empty() ? -1 : times[times.size() / 2];

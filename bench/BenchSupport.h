@@ -19,6 +19,10 @@ double medianMs(int runs, const std::function<void()>& body);
 // milliseconds; named parameters are written in as literals.
 double serverMs(Database& db, QString sql, const QHash<QString, QVariant>& params = {});
 
+// One run of EXPLAIN ANALYZE of `sql` (which runs it, writes included):
+// the server's execution time in milliseconds, -1 when it gives none.
+double explainMs(Database& db, QString sql, const QHash<QString, QVariant>& params = {});
+
 // One line of the report: name, time, and the ratio to the server alone.
 void report(const QString& name, double ms, double serverMs = -1);
 

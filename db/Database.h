@@ -51,5 +51,19 @@ private:
     bool m_done = false;
 };
 
+// Runs `body` inside the transaction open on `db`, or inside one of its own
+// that commits when `body` returns and rolls back when it throws.
+template <typename F>
+void inTransaction(Database& db, F body)
+{
+    if (db.inTransaction()) {
+        body();
+        return;
+    }
+    Transaction tx(db);
+    body();
+    tx.commit();
+}
+
 // The database's own message of a failed statement, for the user.
 QString sqlErrorText(const class QSqlError& error);

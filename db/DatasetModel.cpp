@@ -126,6 +126,8 @@ QVariant DatasetModel::headerData(int section, Qt::Orientation orientation, int 
         font.setBold(true);
         return font;
     }
+    if (role == Qt::ForegroundRole && columnAt(section).titleColor.isValid())
+        return columnAt(section).titleColor;
     return QVariant();
 }
 

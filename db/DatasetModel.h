@@ -16,6 +16,7 @@ struct GridColumn {
     Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter;
     bool visible = true;
     bool readOnly = true;
+    QColor titleColor;                               // invalid: the header's own colour
     // Turns a value into its displayed text; empty uses the default form
     // (numbers in the Russian locale, dates dd.MM.yyyy, texts right-trimmed).
     std::function<QString(const QVariant&)> format;

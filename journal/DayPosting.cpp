@@ -106,9 +106,21 @@ QString typedLockKey(int worker, int kind, int night, const QDate& date)
 
 namespace DayPosting {
 
+void lockMonth(TDataModule6& dm, int year, int month, MonthLock mode)
+{
+    const QString fn = mode == MonthLock::Exclusive ? QStringLiteral("pg_advisory_xact_lock")
+                                                    : QStringLiteral("pg_advisory_xact_lock_shared");
+    dm.Control.close();
+    dm.Control.clearSql();
+    dm.Control.addSql(QStringLiteral("select 1 as locked from (select %1(7002, %2)) l").arg(fn).arg(year * 100 + month));
+    dm.Control.open();
+    dm.Control.close();
+}
+
 void shiftAfterSave(TDataModule6& dm, int worker, int shift, const QDate& date)
 {
     inTransaction(dm, [&] {
+        lockMonth(dm, date.year(), date.month(), MonthLock::Shared);
         lockKey(dm, shiftLockKey(worker, shift, date));
         const int count = readInt(dm,
                                   QStringLiteral("select count(w_id) as cnt from accounts_dep.h_tabel") + shiftKeyWhere(worker, shift, date),
@@ -129,6 +141,7 @@ void shiftAfterSave(TDataModule6& dm, int worker, int shift, const QDate& date)
 void shiftAfterDelete(TDataModule6& dm, int worker, int shift, const QDate& date)
 {
     inTransaction(dm, [&] {
+        lockMonth(dm, date.year(), date.month(), MonthLock::Shared);
         lockKey(dm, shiftLockKey(worker, shift, date));
         const int total = shiftTotal(dm, worker, shift, date);
         // A day left without records ends up without hours; the row and its
@@ -152,6 +165,7 @@ void shiftAfterEdit(TDataModule6& dm, int oldWorker, int oldShift, const QDate& 
 void typedAfterSave(TDataModule6& dm, int worker, int kind, int night, const QDate& date)
 {
     inTransaction(dm, [&] {
+        lockMonth(dm, date.year(), date.month(), MonthLock::Shared);
         lockKey(dm, typedLockKey(worker, kind, night, date));
         const int count = readInt(dm,
                                   QStringLiteral("select count(w_id) as cnt from accounts_dep.h_tabel where w_id=") + num(worker)
@@ -177,6 +191,7 @@ void typedAfterSave(TDataModule6& dm, int worker, int kind, int night, const QDa
 void typedAfterDelete(TDataModule6& dm, int worker, int kind, int night, const QDate& date)
 {
     inTransaction(dm, [&] {
+        lockMonth(dm, date.year(), date.month(), MonthLock::Shared);
         lockKey(dm, typedLockKey(worker, kind, night, date));
         const int total = typedTotal(dm, worker, kind, night, date);
         const QString value = total != 0 ? num(total) : QStringLiteral("NULL");

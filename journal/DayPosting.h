@@ -13,6 +13,13 @@ class TDataModule6;
 // posting the first hours of one key never create two rows.
 namespace DayPosting {
 
+// The month-wide lock, held until the transaction ends: every posting takes
+// it shared for its month before the lock of its key, and a month rebuild
+// takes it exclusively, so that a rebuild never interleaves with a posting
+// of the same month.
+enum class MonthLock { Shared, Exclusive };
+void lockMonth(TDataModule6& dm, int year, int month, MonthLock mode);
+
 // Shift-keyed rows (w_id, smena, month, year), fed from accounts_dep.smena.
 void shiftAfterSave(TDataModule6& dm, int worker, int shift, const QDate& date);
 void shiftAfterDelete(TDataModule6& dm, int worker, int shift, const QDate& date);

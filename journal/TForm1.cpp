@@ -443,6 +443,23 @@ void TForm1::setPriceList(TForm4* prices)
     connect(ActPrices, &QAction::triggered, this, &TForm1::ActPricesExecute, Qt::UniqueConnection);
 }
 
+void TForm1::setTimesheetOpeners(const TimesheetOpeners& openers)
+{
+    const std::pair<QAction*, std::function<void()>> items[] = {
+        {ActPieceTimesheet, openers.piece},
+        {ActShiftTimesheet, openers.shifts},
+        {ActMaintenanceTimesheet, openers.maintenance},
+        {ActAvgTimesheet, openers.average},
+        {ActTotalTimesheet, openers.total},
+    };
+    for (const auto& [action, open] : items) {
+        action->setEnabled(bool(open));
+        disconnect(action, nullptr, this, nullptr);
+        if (open)
+            connect(action, &QAction::triggered, this, [open] { open(); });
+    }
+}
+
 void TForm1::Button1Click()
 {
     if (!m_editor)

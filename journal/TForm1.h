@@ -52,6 +52,12 @@ public:
     // The maintenance works journal of "Ср.сд./хоз. работы"; `prepare` hands
     // it the journal date before it is shown. The button is enabled here.
     void setMaintenanceJournal(QDialog* journal, std::function<void(const QDate&)> prepare);
+    // What the items of the menu "Табель" open; an item with an opener is
+    // enabled here.
+    struct TimesheetOpeners {
+        std::function<void()> piece, shifts, maintenance, average, total;
+    };
+    void setTimesheetOpeners(const TimesheetOpeners& openers);
 
     // Window state other windows read and the login sets.
     int currentShift = 1;
