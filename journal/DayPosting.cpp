@@ -1,6 +1,7 @@
 #include "journal/DayPosting.h"
 #include "app/TDataModule6.h"
 
+#include <QStringList>
 #include <optional>
 
 namespace {
@@ -102,9 +103,34 @@ QString typedLockKey(int worker, int kind, int night, const QDate& date)
     return QStringLiteral("t/%1/%2/%3/%4/%5").arg(worker).arg(kind).arg(night).arg(date.month()).arg(date.year());
 }
 
+// Locks the keys in the order of their texts, each once.
+void lockKeysInOrder(TDataModule6& dm, QStringList keys)
+{
+    keys.sort();
+    keys.removeDuplicates();
+    for (const QString& key : keys)
+        lockKey(dm, key);
+}
+
 } // namespace
 
 namespace DayPosting {
+
+void lockShiftKeys(TDataModule6& dm, const QVector<ShiftKey>& keys)
+{
+    QStringList texts;
+    for (const ShiftKey& k : keys)
+        texts << shiftLockKey(k.worker, k.shift, k.date);
+    lockKeysInOrder(dm, texts);
+}
+
+void lockTypedKeys(TDataModule6& dm, const QVector<TypedKey>& keys)
+{
+    QStringList texts;
+    for (const TypedKey& k : keys)
+        texts << typedLockKey(k.worker, k.kind, k.night, k.date);
+    lockKeysInOrder(dm, texts);
+}
 
 void shiftAfterSave(TDataModule6& dm, int worker, int shift, const QDate& date)
 {
@@ -143,6 +169,9 @@ void shiftAfterEdit(TDataModule6& dm, int oldWorker, int oldShift, const QDate& 
                     const QDate& date)
 {
     inTransaction(dm, [&] {
+        // Both keys first, in the fixed order: posting one and then the other
+        // would lock them in the order of the edit.
+        lockShiftKeys(dm, {{oldWorker, oldShift, oldDate}, {worker, shift, date}});
         shiftAfterSave(dm, worker, shift, date);
         if (oldWorker != worker || oldShift != shift || oldDate != date)
             shiftAfterDelete(dm, oldWorker, oldShift, oldDate);
@@ -191,6 +220,7 @@ void typedAfterEdit(TDataModule6& dm, int oldWorker, int oldKind, int oldNight, 
                     int kind, int night, const QDate& date)
 {
     inTransaction(dm, [&] {
+        lockTypedKeys(dm, {{oldWorker, oldKind, oldNight, oldDate}, {worker, kind, night, date}});
         typedAfterSave(dm, worker, kind, night, date);
         if (oldWorker != worker || oldKind != kind || oldNight != night || oldDate != date)
             typedAfterDelete(dm, oldWorker, oldKind, oldNight, oldDate);
