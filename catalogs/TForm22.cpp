@@ -109,12 +109,20 @@ public:
 
 protected:
     // Enter writes the cell and stays in the grid; the next Enter saves.
+    // Esc saves too, as everywhere in the window: the typed value is
+    // written, and unless it was refused the window saves and closes.
     bool eventFilter(QObject* object, QEvent* event) override
     {
         if (event->type() == QEvent::KeyPress && object == m_open) {
             const int key = static_cast<QKeyEvent*>(event)->key();
             if (key == Qt::Key_Return || key == Qt::Key_Enter) {
                 commitOpenEditor();
+                return true;
+            }
+            if (key == Qt::Key_Escape) {
+                commitOpenEditor();
+                if (!m_form->rowPending())
+                    m_form->Button1Click();
                 return true;
             }
         }
@@ -248,17 +256,28 @@ void TForm22::DBGrid1ColExit()
     // However the row was started, a new norm belongs to this operation.
     if (norm.state() == Dataset::State::Insert)
         norm.setValue(QStringLiteral("o_id"), operationId);
-    try {
-        norm.post();
-    } catch (...) {
-        // The row keeps what the database holds; a refused new row goes.
-        norm.cancel();
-        newRow = false;
-        m_rowTouched = false;
-        throw;
-    }
+    // A refused row stays as the user typed it, unsaved, to be put right.
+    norm.post();
     newRow = false;
     m_rowTouched = false;
+    // The grid is read again in the order of the standard quantity, on the
+    // norm just written.
+    const QVariant saved = norm.value(QStringLiteral("id"));
+    norm.refresh();
+    if (!saved.isNull())
+        norm.locate(QStringLiteral("id"), saved);
+}
+
+bool TForm22::rowPending() const
+{
+    return norm.state() == Dataset::State::Edit || (norm.state() == Dataset::State::Insert && m_rowTouched);
+}
+
+bool TForm22::leaveRow()
+{
+    if (rowPending())
+        m_ctx.dialogs.guarded(this, [this] { DBGrid1ColExit(); });
+    return !rowPending();
 }
 
 void TForm22::commitCell(int row, const QString& field, const QString& text)
@@ -330,6 +349,9 @@ bool TForm22::eventFilter(QObject* watched, QEvent* event)
     } else if (watched == DBGrid1->viewport()
                && (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick)) {
         const QModelIndex at = DBGrid1->indexAt(static_cast<QMouseEvent*>(event)->position().toPoint());
+        // Another row only once this one is written.
+        if (at.isValid() && at.row() != norm.recNo() - 1 && !leaveRow())
+            return true;
         m_ctx.dialogs.guarded(this, [&] {
             if (norm.isOpen() && norm.isEmpty())
                 appendRow();
@@ -338,7 +360,11 @@ bool TForm22::eventFilter(QObject* watched, QEvent* event)
         });
     } else if (watched == DBGrid1 && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
-        if (inserting) {
+        const bool movesRow = key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_PageUp
+            || key == Qt::Key_PageDown || key == Qt::Key_Home || key == Qt::Key_End || key == Qt::Key_Insert;
+        if (movesRow && rowPending() && !leaveRow())
+            return true;
+        if (inserting && norm.state() == Dataset::State::Insert) {
             switch (key) {
             case Qt::Key_Up:
             case Qt::Key_PageUp:

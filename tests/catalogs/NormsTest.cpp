@@ -137,8 +137,13 @@ TEST_F(NormsTest, NormsRefusedValueLeavesTheStoredRow)
     EXPECT_EQ(gridRows().first(), "50/12,50/0");
     EXPECT_EQ(norms().norm.state(), Dataset::State::Browse);
 
-    // A value the database refuses: the row shows what is stored.
-    t.database.exec("alter table accounts_dep.norm add constraint norma_small check (norma < 1000)");
+    // A value the database refuses: the row stays in the grid unsaved, with
+    // the value typed, until it is put right.
+    t.database.exec("create function accounts_dep.norma_small() returns trigger language plpgsql as "
+                    "$$ begin if new.norma >= 1000 then raise exception 'Норматив не больше 999'; end if; "
+                    "return new; end $$");
+    t.database.exec("create trigger norma_small before insert or update on accounts_dep.norm "
+                    "for each row execute function accounts_dep.norma_small()");
     QString refused;
     try {
         Command(t.database.db(), "update accounts_dep.norm set norma=5000 where id=1").execute();
@@ -148,7 +153,62 @@ TEST_F(NormsTest, NormsRefusedValueLeavesTheStoredRow)
     ASSERT_FALSE(refused.isEmpty());
     t.dialogs.expectBox(MessageKind::Error, refused);
     norms().commitCell(0, "norma", "5000");
-    EXPECT_EQ(gridRows().first(), "50/12,50/0");
+    EXPECT_EQ(gridRows().first(), "5000/12,50/0");
     EXPECT_EQ(storedNorms(100).first(), "50/12.5/0");
-    EXPECT_EQ(norms().norm.state(), Dataset::State::Browse);
+    EXPECT_TRUE(norms().rowPending());
+    // Another row only once this one is written: tried again, refused again, it stays.
+    t.dialogs.expectBox(MessageKind::Error, refused);
+    press(norms().DBGrid1, Qt::Key_Down);
+    EXPECT_EQ(norms().norm.recNo(), 1);
+    EXPECT_EQ(gridRows().first(), "5000/12,50/0");
+    // Put right, it is written and the grid is read again in norma order.
+    norms().commitCell(0, "norma", "500");
+    EXPECT_FALSE(norms().rowPending());
+    EXPECT_EQ(storedNorms(100), (QStringList{"500/12.5/0", "100/10/5"}));
+    EXPECT_EQ(gridRows(), (QStringList{"100/10,00/5", "500/12,50/0"}));
+    EXPECT_EQ(norms().norm.field("id").asInt(), 1);   // still on the norm just written
+
+    // A refused new row stays too, and "Сохранить" keeps the window open on it.
+    t.dialogs.onModal("Form22", [&](QDialog& d) {
+        norms().appendRow();
+        t.dialogs.expectBox(MessageKind::Error, refused);
+        norms().commitCell(2, "norma", "7000");
+        EXPECT_EQ(gridRows().last(), "7000//");
+        EXPECT_EQ(norms().norm.state(), Dataset::State::Insert);
+        t.dialogs.expectBox(MessageKind::Error, refused);
+        norms().Button1->click();
+        EXPECT_TRUE(d.isVisible());
+        norms().commitCell(2, "norma", "700");
+        norms().Button1->click();
+        EXPECT_FALSE(d.isVisible());
+        return d.result();
+    });
+    t.dialogs.showModal(norms());
+    EXPECT_EQ(storedNorms(100), (QStringList{"500/12.5/0", "100/10/5", "700/-/-"}));
+}
+
+TEST_F(NormsTest, NormsEscInAnOpenCellSavesTheTypedValue)
+{
+    openCatalog([&] {
+        ASSERT_TRUE(oper().locate("id", 100));
+        list().CheckBox1->setChecked(true);
+        t.dialogs.onModal("Form22", [&](QDialog& d) {
+            DBGrid* grid = norms().DBGrid1;
+            const QModelIndex index = grid->model()->index(0, kPrice);
+            grid->setCurrentIndex(index);
+            grid->edit(index);
+            auto* cell = qobject_cast<QLineEdit*>(grid->indexWidget(index));
+            EXPECT_NE(cell, nullptr);
+            if (!cell)
+                return d.result();
+            cell->selectAll();
+            type(cell, "9,75");
+            press(cell, Qt::Key_Escape);
+            EXPECT_FALSE(d.isVisible());
+            return d.result();
+        });
+        list().DBGrid1DblClick();
+        EXPECT_EQ(shown(100, "cena"), "9,75");
+    });
+    EXPECT_EQ(storedNorms(100), (QStringList{"50/9.75/0", "100/10/5"}));
 }
