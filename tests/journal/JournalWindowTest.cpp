@@ -11,6 +11,7 @@
 #include "tests/journal/JournalFixture.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QMenu>
 #include <QMenuBar>
 #include <QDateEdit>
@@ -286,6 +287,31 @@ TEST_F(JournalWindowTest, DeletingRepostsTheDayTheRecordStoodOnNotTheDateShown)
                                 "where w_id=1 and smena=1")
                   .toString(),
               "-/5");
+}
+
+TEST_F(JournalWindowTest, RestoringTheMinimisedJournalKeepsItsDayAndRows)
+{
+    // Shown as the login shows it: activation reads today.
+    j().show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(j().DateT->date(), kMonday);
+    j().DateT->setDate(kSaturday);
+    j().DateTChange();
+    j().CBox1->setChecked(false);   // a Saturday worked as a working day
+    addRecord(t.database, 1, 1, kSaturday, 8);
+    j().Button8->click();
+    ASSERT_EQ(j().DBGrid2->model()->rowCount(), 1);
+    j().DBGrid2->dataset()->first();
+
+    j().showMinimized();
+    QCoreApplication::processEvents();
+    j().showNormal();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(j().DateT->date(), kSaturday);
+    EXPECT_FALSE(j().CBox1->isChecked());
+    EXPECT_EQ(dm().Smena1.param("data").toDate(), kSaturday);
+    EXPECT_EQ(j().DBGrid2->model()->rowCount(), 1);
+    j().hide();
 }
 
 TEST_F(JournalWindowTest, MenuAndControlsAsTheUserMeetsThem)
