@@ -263,9 +263,13 @@ void TForm22::DBGrid1ColExit()
     // The grid is read again in the order of the standard quantity, on the
     // norm just written.
     const QVariant saved = norm.value(QStringLiteral("id"));
+    const int column = DBGrid1->currentIndex().column();
     norm.refresh();
     if (!saved.isNull())
         norm.locate(QStringLiteral("id"), saved);
+    // The cursor stays in the column it was in.
+    if (column >= 0 && norm.recNo() > 0)
+        DBGrid1->setCurrentIndex(DBGrid1->model()->index(norm.recNo() - 1, column));
 }
 
 bool TForm22::rowPending() const

@@ -128,7 +128,7 @@ TEST_F(NormsTest, NormsEnterSavesAndAnEmptyListStartsARow)
     EXPECT_EQ(shown(101, "cena"), "2,5");
 }
 
-TEST_F(NormsTest, NormsRefusedValueLeavesTheStoredRow)
+TEST_F(NormsTest, NormsRefusedRowStaysAsTypedUntilPutRightAndWrittenRowsFollowNormaOrder)
 {
     oper().open();
     norms().openFor(100);
@@ -168,6 +168,15 @@ TEST_F(NormsTest, NormsRefusedValueLeavesTheStoredRow)
     EXPECT_EQ(gridRows(), (QStringList{"100/10,00/5", "500/12,50/0"}));
     EXPECT_EQ(norms().norm.field("id").asInt(), 1);   // still on the norm just written
 
+    // Typed into the grid, the cursor stays on the written cell after the re-read.
+    typeCell(0, kPrice, "11");
+    EXPECT_EQ(norms().DBGrid1->currentIndex().row(), 0);
+    EXPECT_EQ(norms().DBGrid1->currentIndex().column(), kPrice);
+    typeCell(0, kNorma, "600");
+    EXPECT_EQ(gridRows(), (QStringList{"500/12,50/0", "600/11,00/5"}));
+    EXPECT_EQ(norms().DBGrid1->currentIndex().row(), 1);
+    EXPECT_EQ(norms().DBGrid1->currentIndex().column(), kNorma);
+
     // A refused new row stays too, and "Сохранить" keeps the window open on it.
     t.dialogs.onModal("Form22", [&](QDialog& d) {
         norms().appendRow();
@@ -184,7 +193,7 @@ TEST_F(NormsTest, NormsRefusedValueLeavesTheStoredRow)
         return d.result();
     });
     t.dialogs.showModal(norms());
-    EXPECT_EQ(storedNorms(100), (QStringList{"500/12.5/0", "100/10/5", "700/-/-"}));
+    EXPECT_EQ(storedNorms(100), (QStringList{"500/12.5/0", "600/11/5", "700/-/-"}));
 }
 
 TEST_F(NormsTest, NormsEscInAnOpenCellSavesTheTypedValue)

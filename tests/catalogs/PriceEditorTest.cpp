@@ -5,7 +5,20 @@
 
 namespace {
 
-using PriceEditorTest = OperationsFixture;
+class PriceEditorTest : public OperationsFixture {
+protected:
+    // In the open editor of a new operation: the product and kind as their
+    // pickers give them, then "Записать".
+    void saveNew(QDialog& d, int kind, int product, const QString& mark, const QString& kindName)
+    {
+        editor().kindId = kind;
+        editor().productId = product;
+        editor().Edit1->setText(mark);
+        editor().Edit2->setText(kindName);
+        editor().Button1->click();
+        EXPECT_FALSE(d.isVisible());
+    }
+};
 
 const QString kDuplicate = "Операция с такими параметрами уже заведена!";
 
@@ -82,11 +95,7 @@ TEST_F(PriceEditorTest, PriceEditorWritesCenaNewOnlyOnInsert)
 
         // A new one starts at 0, with one norm that has no price yet.
         t.dialogs.onModal("Form10", [&](QDialog& d) {
-            editor().kindId = 3;
-            editor().productId = 12;
-            editor().Edit1->setText("О'Брайен-7");
-            editor().Edit2->setText("Сверловка");
-            editor().Button1->click();
+            saveNew(d, 3, 12, "О'Брайен-7", "Сверловка");
             return d.result();
         });
         t.dialogs.onModal("Form22", [](QDialog& d) { return d.result(); });
@@ -129,12 +138,7 @@ TEST_F(PriceEditorTest, PriceEditorTakesTheNewOperationsIdFromItsInsert)
     t.database.exec("alter table accounts_dep.oper alter column id set default nextval('accounts_dep.oper_ids')");
     openCatalog([&] {
         t.dialogs.onModal("Form10", [&](QDialog& d) {
-            editor().kindId = 3;
-            editor().productId = 12;
-            editor().Edit1->setText("О'Брайен-7");
-            editor().Edit2->setText("Сверловка");
-            editor().Button1->click();
-            EXPECT_FALSE(d.isVisible());
+            saveNew(d, 3, 12, "О'Брайен-7", "Сверловка");
             return d.result();
         });
         t.dialogs.onModal("Form22", [&](QDialog& d) {

@@ -4,7 +4,6 @@
 #include "tests/journal/JournalFixture.h"
 
 #include <QCoreApplication>
-#include <QThread>
 #include <gtest/gtest.h>
 #include <thread>
 
@@ -188,51 +187,22 @@ TEST_F(DayPostingTest, TwoCopiesPostingTheFirstHoursOfAKeyLeaveOneRow)
     // The second copy, on its own connection and thread, posts the same key.
     const QString connection = t.database.db().connectionText();
     std::string secondError;
-    std::thread second([&] {
-        try {
-            ScriptedDialogs dialogs;
-            TDataModule6 other(dialogs);
-            other.ADO_DB.setConnectionText(connection);
-            other.ADO_DB.open();
-            Transaction tx(other.ADO_DB);
-            other.SQL_exec.setText("insert into accounts_dep.smena (data, smena, w_id, i_id, o_id, cena, kol_vo, brak, time, ok) "
-                                   "values ('05.03.2026', 1, 1, 10, 100, 2.5, 10, 0, 3, 'ok')");
-            other.SQL_exec.execute();
-            DayPosting::shiftAfterSave(other, 1, 1, day);
-            tx.commit();
-        } catch (const std::exception& e) {
-            secondError = e.what();
-        }
+    std::thread second = otherCopy(connection, secondError, [&](TDataModule6& other) {
+        Transaction tx(other.ADO_DB);
+        other.SQL_exec.setText("insert into accounts_dep.smena (data, smena, w_id, i_id, o_id, cena, kol_vo, brak, time, ok) "
+                               "values ('05.03.2026', 1, 1, 10, 100, 2.5, 10, 0, 3, 'ok')");
+        other.SQL_exec.execute();
+        DayPosting::shiftAfterSave(other, 1, 1, day);
+        tx.commit();
     });
     // Wait until the second copy is blocked on the key's lock.
-    bool waiting = false;
-    for (int i = 0; i < 500 && !waiting; ++i) {
-        waiting = t.database.count("select count(*) from pg_locks where locktype='advisory' and not granted") > 0;
-        if (!waiting)
-            QThread::msleep(20);
-    }
-    EXPECT_TRUE(waiting);
+    EXPECT_TRUE(lockWaiters(t.database, 1));
     first.commit();
     second.join();
     EXPECT_EQ(secondError, "");
     EXPECT_EQ(t.database.count("select count(*) from accounts_dep.h_tabel where w_id=1 and smena=1"), 1);
     EXPECT_EQ(t.database.scalar("select d5 from accounts_dep.h_tabel where w_id=1 and smena=1").toInt(), 11);
 }
-
-namespace {
-
-// Blocks until `waiters` lock requests of the postings wait on the server.
-bool advisoryWaiters(TestDatabase& db, int waiters)
-{
-    for (int i = 0; i < 500; ++i) {
-        if (db.count("select count(*) from pg_locks where locktype='advisory' and not granted") >= waiters)
-            return true;
-        QThread::msleep(20);
-    }
-    return false;
-}
-
-} // namespace
 
 // Copy A moves a record from March to April, copy B another one from April
 // to March, while a third copy posting April holds that key: once it
@@ -295,24 +265,16 @@ TEST_F(DayPostingTest, TwoCopiesMovingRecordsBetweenTwoKeysInOppositeDirectionsD
 
         std::string errors[2];
         auto copy = [&](int which, QDate from, QDate to) {
-            return std::thread([&, which, from, to] {
-                try {
-                    ScriptedDialogs dialogs;
-                    TDataModule6 other(dialogs);
-                    other.ADO_DB.setConnectionText(connection);
-                    other.ADO_DB.open();
-                    Transaction tx(other.ADO_DB);
-                    c.move(other, from, to);
-                    tx.commit();
-                } catch (const std::exception& e) {
-                    errors[which] = e.what();
-                }
+            return otherCopy(connection, errors[which], [&c, from, to](TDataModule6& other) {
+                Transaction tx(other.ADO_DB);
+                c.move(other, from, to);
+                tx.commit();
             });
         };
         std::thread a = copy(0, march, QDate(2026, 4, 6));
-        EXPECT_TRUE(advisoryWaiters(t.database, 1));
+        EXPECT_TRUE(lockWaiters(t.database, 1));
         std::thread b = copy(1, april, QDate(2026, 3, 8));
-        EXPECT_TRUE(advisoryWaiters(t.database, 2));
+        EXPECT_TRUE(lockWaiters(t.database, 2));
         third.commit();
         a.join();
         b.join();

@@ -5,7 +5,6 @@
 #include "journal/RecordEntry.h"
 #include "tests/journal/JournalFixture.h"
 
-#include <QThread>
 #include <gtest/gtest.h>
 #include <thread>
 
@@ -92,26 +91,12 @@ TEST_F(RecordEntryTest, TwoCopiesSavingTheSameRecordAtOnceWriteItOnce)
     const QString connection = t.database.db().connectionText();
     std::optional<RecordEntry::Outcome> second;
     std::string secondError;
-    std::thread other([&] {
-        try {
-            ScriptedDialogs dialogs;
-            TDataModule6 copy(dialogs);
-            copy.ADO_DB.setConnectionText(connection);
-            copy.ADO_DB.open();
-            Command command(copy.ADO_DB);
-            second = RecordEntry::saveRecord(copy, command, record(1, 8));
-        } catch (const std::exception& e) {
-            secondError = e.what();
-        }
+    std::thread other = otherCopy(connection, secondError, [&](TDataModule6& copy) {
+        Command command(copy.ADO_DB);
+        second = RecordEntry::saveRecord(copy, command, record(1, 8));
     });
     // The second copy waits for the key before it counts duplicates.
-    bool waiting = false;
-    for (int i = 0; i < 500 && !waiting; ++i) {
-        waiting = t.database.count("select count(*) from pg_locks where locktype='advisory' and not granted") > 0;
-        if (!waiting)
-            QThread::msleep(20);
-    }
-    EXPECT_TRUE(waiting);
+    EXPECT_TRUE(lockWaiters(t.database, 1));
     EXPECT_EQ(t.database.count("select count(*) from accounts_dep.smena"), 0);   // nothing seen yet
     first.commit();
     other.join();
