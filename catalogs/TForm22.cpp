@@ -75,6 +75,7 @@ public:
         else
             new DigitKeyFilter(editor);
         m_open = editor;
+        m_openIndex = index;
         return editor;
     }
 
@@ -103,7 +104,10 @@ public:
         if (QWidget* editor = m_open) {
             m_open = nullptr;
             emit commitData(editor);
-            emit closeEditor(editor, QAbstractItemDelegate::NoHint);
+            // A written cell re-reads the grid, which has let go of its
+            // editors already; only a cell still shown is closed.
+            if (m_openIndex.isValid())
+                emit closeEditor(editor, QAbstractItemDelegate::NoHint);
         }
     }
 
@@ -132,6 +136,7 @@ protected:
 private:
     TForm22* m_form;
     mutable QPointer<QWidget> m_open;
+    mutable QPersistentModelIndex m_openIndex;
 };
 
 TForm22::TForm22(const AppContext& context, TDataModule6& dm, QWidget* parent)
