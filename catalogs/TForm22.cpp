@@ -125,7 +125,7 @@ protected:
             }
             if (key == Qt::Key_Escape) {
                 commitOpenEditor();
-                if (!m_form->rowPending())
+                if (!m_form->rowPending() && !m_form->cellRefused())
                     m_form->Button1Click();
                 return true;
             }
@@ -296,7 +296,7 @@ void TForm22::commitCell(int row, const QString& field, const QString& text)
     if (m_committing)
         return;
     QScopedValueRollback<bool> guard(m_committing, true);
-    m_ctx.dialogs.guarded(this, [&] {
+    m_cellRefused = !m_ctx.dialogs.guarded(this, [&] {
         if (!norm.isOpen() || row < 0 || row >= norm.recordCount())
             return;
         if (norm.recNo() != row + 1) {

@@ -46,6 +46,9 @@ public:
     // Whether the current row holds typed values not yet written (a value
     // the database refused stays so until it is put right).
     bool rowPending() const;
+    // Whether the last value typed into a cell was refused (the window
+    // then stays open on it).
+    bool cellRefused() const { return m_cellRefused; }
 
     // A price as the grid shows it: "#0.00#" with the locale's separator.
     static QString priceText(const QVariant& value);
@@ -69,4 +72,5 @@ private:
     NormCellDelegate* m_delegate;
     bool m_rowTouched = false;
     bool m_committing = false;
+    bool m_cellRefused = false;
 };

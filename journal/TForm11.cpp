@@ -6,7 +6,6 @@
 #include "catalogs/EditorParts.h"
 #include "catalogs/TForm4.h"
 #include "catalogs/TForm5.h"
-#include "journal/DayPosting.h"
 #include "journal/PriceRule.h"
 #include "journal/RecordEntry.h"
 #include "journal/TForm1.h"

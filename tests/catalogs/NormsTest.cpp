@@ -15,15 +15,24 @@ protected:
     // presses Enter there, as a user does.
     void typeCell(int row, int column, const QString& text)
     {
+        QLineEdit* cell = openCell(row, column, text);
+        ASSERT_NE(cell, nullptr) << "no editor in " << row << "/" << column;
+        press(cell, Qt::Key_Return);
+    }
+    // Opens the editor of a cell and types `text` over its value; answers
+    // the editor, still open.
+    QLineEdit* openCell(int row, int column, const QString& text)
+    {
         DBGrid* grid = norms().DBGrid1;
         const QModelIndex index = grid->model()->index(row, column);
         grid->setCurrentIndex(index);
         grid->edit(index);
         auto* cell = qobject_cast<QLineEdit*>(grid->indexWidget(index));
-        ASSERT_NE(cell, nullptr) << "no editor in " << row << "/" << column;
-        cell->selectAll();
-        type(cell, text);
-        press(cell, Qt::Key_Return);
+        if (cell) {
+            cell->selectAll();
+            type(cell, text);
+        }
+        return cell;
     }
     QStringList gridRows()
     {
@@ -202,17 +211,27 @@ TEST_F(NormsTest, NormsEscInAnOpenCellSavesTheTypedValue)
         ASSERT_TRUE(oper().locate("id", 100));
         list().CheckBox1->setChecked(true);
         t.dialogs.onModal("Form22", [&](QDialog& d) {
-            DBGrid* grid = norms().DBGrid1;
-            const QModelIndex index = grid->model()->index(0, kPrice);
-            grid->setCurrentIndex(index);
-            grid->edit(index);
-            auto* cell = qobject_cast<QLineEdit*>(grid->indexWidget(index));
+            QLineEdit* cell = openCell(0, kPrice, "9,75");
             EXPECT_NE(cell, nullptr);
             if (!cell)
                 return d.result();
-            cell->selectAll();
-            type(cell, "9,75");
             press(cell, Qt::Key_Escape);
+            EXPECT_FALSE(d.isVisible());
+            return d.result();
+        });
+        list().DBGrid1DblClick();
+        EXPECT_EQ(shown(100, "cena"), "9,75");
+
+        // A value that cannot be a norm: told, and the window stays open.
+        t.dialogs.onModal("Form22", [&](QDialog& d) {
+            QLineEdit* cell = openCell(0, kNorma, "99999999999");
+            EXPECT_NE(cell, nullptr);
+            if (!cell)
+                return d.result();
+            t.dialogs.expectBox(MessageKind::Error, "'99999999999' не является целым числом");
+            press(cell, Qt::Key_Escape);
+            EXPECT_TRUE(d.isVisible());
+            press(norms().DBGrid1, Qt::Key_Escape);   // with nothing pending it saves and closes
             EXPECT_FALSE(d.isVisible());
             return d.result();
         });
