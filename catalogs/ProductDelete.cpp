@@ -79,6 +79,11 @@ void run(TDataModule6& dm, qlonglong productId, const Plan& plan)
             left.append({days.field(QStringLiteral("w_id")).asInt(), days.field(QStringLiteral("smena")).asInt(),
                          days.field(QStringLiteral("data")).asDate()});
         days.close();
+        // All the keys' locks first, in the postings' one fixed order.
+        QVector<DayPosting::ShiftKey> keys;
+        for (const Day& d : left)
+            keys.append({d.worker, d.shift, d.date});
+        DayPosting::lockShiftKeys(dm, keys);
         for (const Day& d : left)
             DayPosting::shiftAfterDelete(dm, d.worker, d.shift, d.date);
     }

@@ -172,11 +172,11 @@ void TForm10::Button1Click()
             // The operation comes with its first norm, so that the list shows
             // it at once; the norm's price is left for the user to give.
             Transaction tx(m_dm.ADO_DB);
-            m_dm.Oper_ins.setText(QStringLiteral("insert into accounts_dep.oper(vid, naimen, i_id, cena_new)values (")
-                                  + kind + QStringLiteral(", ") + type + QStringLiteral(", ") + product
-                                  + QStringLiteral(", 0)"));
-            m_dm.Oper_ins.execute();
-            operation = readId(m_dm, QStringLiteral("select currval(pg_get_serial_sequence('accounts_dep.oper', 'id')) as id"));
+            // The id is the one this insert returns, whatever the column's
+            // default draws it from.
+            operation = readId(m_dm, QStringLiteral("insert into accounts_dep.oper(vid, naimen, i_id, cena_new)values (")
+                                         + kind + QStringLiteral(", ") + type + QStringLiteral(", ") + product
+                                         + QStringLiteral(", 0) returning id"));
             m_dm.SQL_exec.setText(QStringLiteral("insert into accounts_dep.norm(o_id, norma, prize, price) values (")
                                   + num(operation) + QStringLiteral(", null, 0, null)"));
             m_dm.SQL_exec.execute();

@@ -75,6 +75,7 @@ public:
         else
             new DigitKeyFilter(editor);
         m_open = editor;
+        m_openIndex = index;
         return editor;
     }
 
@@ -103,18 +104,29 @@ public:
         if (QWidget* editor = m_open) {
             m_open = nullptr;
             emit commitData(editor);
-            emit closeEditor(editor, QAbstractItemDelegate::NoHint);
+            // A written cell re-reads the grid, which has let go of its
+            // editors already; only a cell still shown is closed.
+            if (m_openIndex.isValid())
+                emit closeEditor(editor, QAbstractItemDelegate::NoHint);
         }
     }
 
 protected:
     // Enter writes the cell and stays in the grid; the next Enter saves.
+    // Esc saves too, as everywhere in the window: the typed value is
+    // written, and unless it was refused the window saves and closes.
     bool eventFilter(QObject* object, QEvent* event) override
     {
         if (event->type() == QEvent::KeyPress && object == m_open) {
             const int key = static_cast<QKeyEvent*>(event)->key();
             if (key == Qt::Key_Return || key == Qt::Key_Enter) {
                 commitOpenEditor();
+                return true;
+            }
+            if (key == Qt::Key_Escape) {
+                commitOpenEditor();
+                if (!m_form->rowPending() && !m_form->cellRefused())
+                    m_form->Button1Click();
                 return true;
             }
         }
@@ -124,6 +136,7 @@ protected:
 private:
     TForm22* m_form;
     mutable QPointer<QWidget> m_open;
+    mutable QPersistentModelIndex m_openIndex;
 };
 
 TForm22::TForm22(const AppContext& context, TDataModule6& dm, QWidget* parent)
@@ -248,17 +261,32 @@ void TForm22::DBGrid1ColExit()
     // However the row was started, a new norm belongs to this operation.
     if (norm.state() == Dataset::State::Insert)
         norm.setValue(QStringLiteral("o_id"), operationId);
-    try {
-        norm.post();
-    } catch (...) {
-        // The row keeps what the database holds; a refused new row goes.
-        norm.cancel();
-        newRow = false;
-        m_rowTouched = false;
-        throw;
-    }
+    // A refused row stays as the user typed it, unsaved, to be put right.
+    norm.post();
     newRow = false;
     m_rowTouched = false;
+    // The grid is read again in the order of the standard quantity, on the
+    // norm just written.
+    const QVariant saved = norm.value(QStringLiteral("id"));
+    const int column = DBGrid1->currentIndex().column();
+    norm.refresh();
+    if (!saved.isNull())
+        norm.locate(QStringLiteral("id"), saved);
+    // The cursor stays in the column it was in.
+    if (column >= 0 && norm.recNo() > 0)
+        DBGrid1->setCurrentIndex(DBGrid1->model()->index(norm.recNo() - 1, column));
+}
+
+bool TForm22::rowPending() const
+{
+    return norm.state() == Dataset::State::Edit || (norm.state() == Dataset::State::Insert && m_rowTouched);
+}
+
+bool TForm22::leaveRow()
+{
+    if (rowPending())
+        m_ctx.dialogs.guarded(this, [this] { DBGrid1ColExit(); });
+    return !rowPending();
 }
 
 void TForm22::commitCell(int row, const QString& field, const QString& text)
@@ -268,7 +296,7 @@ void TForm22::commitCell(int row, const QString& field, const QString& text)
     if (m_committing)
         return;
     QScopedValueRollback<bool> guard(m_committing, true);
-    m_ctx.dialogs.guarded(this, [&] {
+    m_cellRefused = !m_ctx.dialogs.guarded(this, [&] {
         if (!norm.isOpen() || row < 0 || row >= norm.recordCount())
             return;
         if (norm.recNo() != row + 1) {
@@ -330,6 +358,9 @@ bool TForm22::eventFilter(QObject* watched, QEvent* event)
     } else if (watched == DBGrid1->viewport()
                && (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick)) {
         const QModelIndex at = DBGrid1->indexAt(static_cast<QMouseEvent*>(event)->position().toPoint());
+        // Another row only once this one is written.
+        if (at.isValid() && at.row() != norm.recNo() - 1 && !leaveRow())
+            return true;
         m_ctx.dialogs.guarded(this, [&] {
             if (norm.isOpen() && norm.isEmpty())
                 appendRow();
@@ -338,7 +369,11 @@ bool TForm22::eventFilter(QObject* watched, QEvent* event)
         });
     } else if (watched == DBGrid1 && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
-        if (inserting) {
+        const bool movesRow = key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_PageUp
+            || key == Qt::Key_PageDown || key == Qt::Key_Home || key == Qt::Key_End || key == Qt::Key_Insert;
+        if (movesRow && rowPending() && !leaveRow())
+            return true;
+        if (inserting && norm.state() == Dataset::State::Insert) {
             switch (key) {
             case Qt::Key_Up:
             case Qt::Key_PageUp:

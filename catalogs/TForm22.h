@@ -43,6 +43,12 @@ public:
     void appendRow();
     // A value typed into a cell of the grid (row counted from 0).
     void commitCell(int row, const QString& field, const QString& text);
+    // Whether the current row holds typed values not yet written (a value
+    // the database refused stays so until it is put right).
+    bool rowPending() const;
+    // Whether the last value typed into a cell was refused (the window
+    // then stays open on it).
+    bool cellRefused() const { return m_cellRefused; }
 
     // A price as the grid shows it: "#0.00#" with the locale's separator.
     static QString priceText(const QVariant& value);
@@ -57,10 +63,14 @@ private:
     // Before the current row may change: the open cell is written, and a
     // new row nothing was typed into is dropped (answers true then).
     bool settleRow();
+    // Before another row becomes current: a pending row is written; answers
+    // false, the row staying current, when it is refused again.
+    bool leaveRow();
 
     AppContext m_ctx;
     TDataModule6& m_dm;
     NormCellDelegate* m_delegate;
     bool m_rowTouched = false;
     bool m_committing = false;
+    bool m_cellRefused = false;
 };

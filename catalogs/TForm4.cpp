@@ -23,6 +23,7 @@
 namespace {
 
 const QColor kNoPrice{255, 200, 200};
+const QString kNoPriceText = QStringLiteral("нет цены");
 
 QString priceListSql()
 {
@@ -62,10 +63,15 @@ TForm4::TForm4(const AppContext& context, TDataModule6& dm, QWidget* parent)
     DBGrid1->setAccessibleName(QStringLiteral("Операции"));
     DBGrid1->setDataset(&m_dm.Oper);
     const Qt::Alignment right = Qt::AlignRight | Qt::AlignVCenter;
+    // An operation none of whose norms has a price says so: it is no price of 0.
+    GridColumn price{QStringLiteral("cena"), QStringLiteral("Цена (min)"), 90, right};
+    price.format = [](const QVariant& value) {
+        return value.isNull() ? kNoPriceText : DatasetModel::defaultText(value, true);
+    };
     DBGrid1->setColumns({
         {QStringLiteral("MARKA"), QStringLiteral("Марка"), 170},
         {QStringLiteral("VID"), QStringLiteral("Опреция"), 230},
-        {QStringLiteral("cena"), QStringLiteral("Цена (min)"), 90, right},
+        price,
         {QStringLiteral("nmn"), QStringLiteral("Вид"), 140},
         {QStringLiteral("norma"), QStringLiteral("Нормы (шт.)"), 90, right},
         {QStringLiteral("id"), QStringLiteral("id"), 0, right, false},

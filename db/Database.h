@@ -1,4 +1,5 @@
 #pragma once
+#include <type_traits>
 #include <QSqlDatabase>
 #include <QString>
 
@@ -52,17 +53,22 @@ private:
 };
 
 // Runs `body` inside the transaction open on `db`, or inside one of its own
-// that commits when `body` returns and rolls back when it throws.
+// that commits when `body` returns and rolls back when it throws; answers
+// what `body` answers.
 template <typename F>
-void inTransaction(Database& db, F body)
+auto inTransaction(Database& db, F body) -> decltype(body())
 {
-    if (db.inTransaction()) {
-        body();
-        return;
-    }
+    if (db.inTransaction())
+        return body();
     Transaction tx(db);
-    body();
-    tx.commit();
+    if constexpr (std::is_void_v<decltype(body())>) {
+        body();
+        tx.commit();
+    } else {
+        auto result = body();
+        tx.commit();
+        return result;
+    }
 }
 
 // The database's own message of a failed statement, for the user.

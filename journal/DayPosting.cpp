@@ -1,6 +1,8 @@
 #include "journal/DayPosting.h"
 #include "app/TDataModule6.h"
 
+#include <QStringList>
+#include <algorithm>
 #include <optional>
 
 namespace {
@@ -49,18 +51,6 @@ void lockKey(TDataModule6& dm, const QString& key)
     dm.Control.close();
 }
 
-// Runs `body` in the caller's transaction, or in one of its own.
-template <typename F>
-void inTransaction(TDataModule6& dm, F body)
-{
-    if (dm.ADO_DB.inTransaction()) {
-        body();
-        return;
-    }
-    Transaction tx(dm.ADO_DB);
-    body();
-    tx.commit();
-}
 
 QString shiftKeyWhere(int worker, int shift, const QDate& date)
 {
@@ -102,6 +92,29 @@ QString typedLockKey(int worker, int kind, int night, const QDate& date)
     return QStringLiteral("t/%1/%2/%3/%4/%5").arg(worker).arg(kind).arg(night).arg(date.month()).arg(date.year());
 }
 
+// Locks the keys in the order of their texts, each once.
+void lockKeysInOrder(TDataModule6& dm, QStringList keys)
+{
+    keys.sort();
+    keys.removeDuplicates();
+    for (const QString& key : keys)
+        lockKey(dm, key);
+}
+
+// The shared month locks of these days, earliest month first, each once:
+// month locks always come before key locks, in one order, so that writers
+// and rebuilds never wait for each other in a circle.
+void lockMonthsInOrder(TDataModule6& dm, const QVector<QDate>& dates)
+{
+    QVector<int> months;
+    for (const QDate& d : dates)
+        months << d.year() * 100 + d.month();
+    std::sort(months.begin(), months.end());
+    months.erase(std::unique(months.begin(), months.end()), months.end());
+    for (int m : months)
+        DayPosting::lockMonth(dm, m / 100, m % 100, DayPosting::MonthLock::Shared);
+}
+
 } // namespace
 
 namespace DayPosting {
@@ -117,9 +130,33 @@ void lockMonth(TDataModule6& dm, int year, int month, MonthLock mode)
     dm.Control.close();
 }
 
+void lockShiftKeys(TDataModule6& dm, const QVector<ShiftKey>& keys)
+{
+    QStringList texts;
+    QVector<QDate> dates;
+    for (const ShiftKey& k : keys) {
+        texts << shiftLockKey(k.worker, k.shift, k.date);
+        dates << k.date;
+    }
+    lockMonthsInOrder(dm, dates);
+    lockKeysInOrder(dm, texts);
+}
+
+void lockTypedKeys(TDataModule6& dm, const QVector<TypedKey>& keys)
+{
+    QStringList texts;
+    QVector<QDate> dates;
+    for (const TypedKey& k : keys) {
+        texts << typedLockKey(k.worker, k.kind, k.night, k.date);
+        dates << k.date;
+    }
+    lockMonthsInOrder(dm, dates);
+    lockKeysInOrder(dm, texts);
+}
+
 void shiftAfterSave(TDataModule6& dm, int worker, int shift, const QDate& date)
 {
-    inTransaction(dm, [&] {
+    inTransaction(dm.ADO_DB, [&] {
         lockMonth(dm, date.year(), date.month(), MonthLock::Shared);
         lockKey(dm, shiftLockKey(worker, shift, date));
         const int count = readInt(dm,
@@ -140,7 +177,7 @@ void shiftAfterSave(TDataModule6& dm, int worker, int shift, const QDate& date)
 
 void shiftAfterDelete(TDataModule6& dm, int worker, int shift, const QDate& date)
 {
-    inTransaction(dm, [&] {
+    inTransaction(dm.ADO_DB, [&] {
         lockMonth(dm, date.year(), date.month(), MonthLock::Shared);
         lockKey(dm, shiftLockKey(worker, shift, date));
         const int total = shiftTotal(dm, worker, shift, date);
@@ -155,7 +192,10 @@ void shiftAfterDelete(TDataModule6& dm, int worker, int shift, const QDate& date
 void shiftAfterEdit(TDataModule6& dm, int oldWorker, int oldShift, const QDate& oldDate, int worker, int shift,
                     const QDate& date)
 {
-    inTransaction(dm, [&] {
+    inTransaction(dm.ADO_DB, [&] {
+        // Both keys first, in the fixed order: posting one and then the other
+        // would lock them in the order of the edit.
+        lockShiftKeys(dm, {{oldWorker, oldShift, oldDate}, {worker, shift, date}});
         shiftAfterSave(dm, worker, shift, date);
         if (oldWorker != worker || oldShift != shift || oldDate != date)
             shiftAfterDelete(dm, oldWorker, oldShift, oldDate);
@@ -164,7 +204,7 @@ void shiftAfterEdit(TDataModule6& dm, int oldWorker, int oldShift, const QDate& 
 
 void typedAfterSave(TDataModule6& dm, int worker, int kind, int night, const QDate& date)
 {
-    inTransaction(dm, [&] {
+    inTransaction(dm.ADO_DB, [&] {
         lockMonth(dm, date.year(), date.month(), MonthLock::Shared);
         lockKey(dm, typedLockKey(worker, kind, night, date));
         const int count = readInt(dm,
@@ -190,7 +230,7 @@ void typedAfterSave(TDataModule6& dm, int worker, int kind, int night, const QDa
 
 void typedAfterDelete(TDataModule6& dm, int worker, int kind, int night, const QDate& date)
 {
-    inTransaction(dm, [&] {
+    inTransaction(dm.ADO_DB, [&] {
         lockMonth(dm, date.year(), date.month(), MonthLock::Shared);
         lockKey(dm, typedLockKey(worker, kind, night, date));
         const int total = typedTotal(dm, worker, kind, night, date);
@@ -205,7 +245,8 @@ void typedAfterDelete(TDataModule6& dm, int worker, int kind, int night, const Q
 void typedAfterEdit(TDataModule6& dm, int oldWorker, int oldKind, int oldNight, const QDate& oldDate, int worker,
                     int kind, int night, const QDate& date)
 {
-    inTransaction(dm, [&] {
+    inTransaction(dm.ADO_DB, [&] {
+        lockTypedKeys(dm, {{oldWorker, oldKind, oldNight, oldDate}, {worker, kind, night, date}});
         typedAfterSave(dm, worker, kind, night, date);
         if (oldWorker != worker || oldKind != kind || oldNight != night || oldDate != date)
             typedAfterDelete(dm, oldWorker, oldKind, oldNight, oldDate);

@@ -1,5 +1,6 @@
 #pragma once
 #include <QDate>
+#include <QVector>
 
 class TDataModule6;
 
@@ -19,6 +20,30 @@ namespace DayPosting {
 // of the same month.
 enum class MonthLock { Shared, Exclusive };
 void lockMonth(TDataModule6& dm, int year, int month, MonthLock mode);
+
+// The key of a shift-keyed timesheet row, as a record's worker, shift and
+// day give it (the row holds the day's month).
+struct ShiftKey {
+    int worker = 0;
+    int shift = 0;
+    QDate date;
+};
+// The key of a typed timesheet row.
+struct TypedKey {
+    int worker = 0;
+    int kind = 0;
+    int night = 0;
+    QDate date;
+};
+
+// Takes the posting locks of these keys in the caller's transaction, in one
+// fixed order whatever order they are given in (the shared locks of their
+// months first, then the keys), so that two copies locking
+// the same two keys never wait for each other. A writer takes them before
+// it decides anything from the table (a duplicate check); the postings then
+// find them held.
+void lockShiftKeys(TDataModule6& dm, const QVector<ShiftKey>& keys);
+void lockTypedKeys(TDataModule6& dm, const QVector<TypedKey>& keys);
 
 // Shift-keyed rows (w_id, smena, month, year), fed from accounts_dep.smena.
 void shiftAfterSave(TDataModule6& dm, int worker, int shift, const QDate& date);

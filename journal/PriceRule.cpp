@@ -18,8 +18,15 @@ double finalPrice(double listPrice, int shift, bool dayOff)
     return price;
 }
 
+bool inRange(double value)
+{
+    return std::fabs(value) < kLimit;   // false for NaN and infinities too
+}
+
 qint64 units(double value)
 {
+    if (!inRange(value))   // never converted past what qint64 holds
+        value = std::isnan(value) ? 0 : std::copysign(kLimit, value);
     // nearbyint rounds a tie to the even neighbour in the default mode.
     if (std::fegetround() != FE_TONEAREST)
         std::fesetround(FE_TONEAREST);
@@ -28,11 +35,15 @@ qint64 units(double value)
 
 double round4(double value)
 {
-    return double(units(value)) / 10000.0;
+    return inRange(value) ? double(units(value)) / 10000.0 : value;
 }
 
 QString displayText(double value, QChar decimalPoint)
 {
+    if (!inRange(value)) {
+        // Too large for exact places: the whole number, as far as it is known.
+        return QString::number(value, 'f', 0);
+    }
     const qint64 u = units(value);
     const qint64 magnitude = u < 0 ? -u : u;
     QString text = QString::number(magnitude / 10000);

@@ -13,9 +13,15 @@ namespace PriceRule {
 
 double finalPrice(double listPrice, int shift, bool dayOff);
 
-// The value in ten-thousandths, rounded half to even.
+// Prices and sums the rule keeps to 4 exact places: below 10^11 in
+// magnitude. A value beyond (a quantity typed with too many digits, a price
+// another program wrote) is refused before it is written.
+inline constexpr double kLimit = 1e11;
+bool inRange(double value);
+
+// The value in ten-thousandths, rounded half to even (in range only).
 qint64 units(double value);
-// The value rounded to 4 decimal places.
+// The value rounded to 4 decimal places; a value out of range as it is.
 double round4(double value);
 
 // The rounded value as the program shows it: no trailing zeros, the

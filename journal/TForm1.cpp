@@ -11,8 +11,8 @@
 #include "catalogs/TForm8.h"
 #include "db/Command.h"
 #include "db/ConnectionText.h"
-#include "journal/DayPosting.h"
 #include "journal/JournalGrid.h"
+#include "journal/RecordEntry.h"
 #include "journal/TForm11.h"
 #include "catalogs/TForm4.h"
 #include "reports/TForm18.h"
@@ -220,7 +220,11 @@ Dataset& TForm1::shiftQuery(int shift) const
 void TForm1::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    // The journal becomes active when the login shows it.
+    // The journal becomes active when the login shows it. The window
+    // system's own show (a restore from the task bar) is no activation: it
+    // would take the journal back to today and re-read it.
+    if (event->spontaneous())
+        return;
     QTimer::singleShot(0, this, [this] {
         if (isVisible())
             m_ctx.dialogs.guarded(this, [this] { FormActivate(); });
@@ -245,8 +249,13 @@ void TForm1::tickWeekend(const QDate& date, bool untickOnWorkday)
 void TForm1::FormActivate()
 {
     const QDate day = today();
+    // Moved to another day (or shown for the first time), the day-off box
+    // follows the day; on the same day it keeps what the user set.
+    const bool moved = !m_activated || DateT->date() != day;
+    m_activated = true;
     DateT->setDate(day);
-    tickWeekend(day, false);
+    if (moved)
+        tickWeekend(day, true);
     for (int shift = 1; shift <= 4; ++shift) {
         m_dm->Smena(shift).close();
         m_dm->Smena(shift).setFiltered(false);
@@ -327,22 +336,16 @@ void TForm1::DBGrid2DblClick()
 void TForm1::Button3Click()
 {
     m_ctx.dialogs.guarded(this, [this] {
-        const QDate date = DateT->date();
         currentShiftQuery = &shiftQuery(currentShift);
         Dataset& query = *currentShiftQuery;
         if (query.field(QStringLiteral("id")).asString().isEmpty())
             return;
         const bool yes = m_ctx.dialogs.askYesNo(this, QStringLiteral("Удаление"), QStringLiteral("Удалить позицию из списка?"));
-        if (yes) {
-            const int worker = query.field(QStringLiteral("w_id")).asInt();
-            const int id = query.field(QStringLiteral("id")).asInt();
-            // The delete and the re-posting of the day commit together.
-            Transaction tx(m_dm->ADO_DB);
-            m_dm->DelSmena.setText(QStringLiteral("delete from accounts_dep.smena where id=") + QString::number(id));
-            m_dm->DelSmena.execute();
-            DayPosting::shiftAfterDelete(*m_dm, worker, currentShift, date);
-            tx.commit();
-        }
+        // The delete and the re-posting of the day the record stood on (not
+        // the date shown, which may have been changed since the grid was
+        // read) commit together.
+        if (yes)
+            RecordEntry::deleteRecord(*m_dm, query.field(QStringLiteral("id")).asInt());
         query.close();
         query.open();
     });

@@ -6,8 +6,6 @@
 #include "catalogs/EditorParts.h"
 #include "catalogs/TForm4.h"
 #include "catalogs/TForm5.h"
-#include "db/DbError.h"
-#include "journal/DayPosting.h"
 #include "journal/PriceRule.h"
 #include "journal/RecordEntry.h"
 #include "journal/TForm1.h"
@@ -30,37 +28,6 @@ namespace {
 
 const QString kIncomplete = QStringLiteral("Все поля должны быть заполнены!");
 const QString kDuplicate = QStringLiteral("Позиция с такими параметрами уже заведена!");
-
-// Runs a one-row query in the data module's Control and hands its row over.
-template <typename Read>
-void readOne(TDataModule6& dm, const QString& sql, Read read)
-{
-    dm.Control.close();
-    dm.Control.clearSql();
-    dm.Control.addSql(sql);
-    try {
-        dm.Control.open();
-        read(dm.Control);
-    } catch (...) {
-        dm.Control.close();
-        throw;
-    }
-    dm.Control.close();
-}
-
-// The lowest norm price of an operation, if any of its norms has one.
-std::optional<double> listPriceOf(TDataModule6& dm, int operation)
-{
-    std::optional<double> price;
-    readOne(dm,
-            QStringLiteral("select min(price)::numeric as cena from accounts_dep.norm where o_id=")
-                + QString::number(operation),
-            [&](Dataset& q) {
-                if (!q.isEmpty() && !q.field(QStringLiteral("cena")).isNull())
-                    price = q.field(QStringLiteral("cena")).asFloat();
-            });
-    return price;
-}
 
 } // namespace
 
@@ -235,6 +202,7 @@ void TForm11::prepareNew(const QDate& date)
     Tag = EditorMode::New;
     setWindowTitle(QStringLiteral("Заведение новой позиции (11)"));
     recordId = 0;
+    m_storedPrice = false;
     DTimeP->setDate(date);
     Edit1->clear();
     Edit2->clear();
@@ -250,6 +218,8 @@ void TForm11::prepareChange(const Dataset& row)
     setWindowTitle(QStringLiteral("Изменение данных о позиции (11)"));
     recordId = row.field(QStringLiteral("id")).asInt();
     finalPrice = row.field(QStringLiteral("cena")).asFloat();
+    m_priced = true;
+    m_storedPrice = true;
     Edit7->setText(PriceRule::displayText(finalPrice));
     Edit9->setText(PriceRule::displayText(row.field(QStringLiteral("kol_vo")).asFloat() * finalPrice));
     DTimeP->setDate(row.field(QStringLiteral("data")).asDate());
@@ -257,17 +227,19 @@ void TForm11::prepareChange(const Dataset& row)
     const QString kind = row.field(QStringLiteral("vid")).asTrimmed();
     Edit2->setText(row.field(QStringLiteral("marka")).asTrimmed() + QStringLiteral("; ") + kind + QStringLiteral("; ")
                    + productTypeText(row.field(QStringLiteral("naimen")).asInt()));
-    Edit3->setText(row.field(QStringLiteral("kol_vo")).asTrimmed());
+    Edit3->setText(RecordEntry::quantityText(row.field(QStringLiteral("kol_vo")).value()));
     Edit4->setText(row.field(QStringLiteral("brak")).asTrimmed());
     workerId = row.field(QStringLiteral("w_id")).asInt();
     productId = row.field(QStringLiteral("i_id")).asInt();
     operationId = row.field(QStringLiteral("o_id")).asInt();
     Edit6->setText(QString::number(row.field(QStringLiteral("time")).asInt()));
-    setPainting(RecordEntry::isPainting(kind));
-    if (RecordEntry::isPainting(kind))
+    // One rule for the colour: the one the picker and the save apply.
+    const bool painting = RecordEntry::isPainting(Edit2->text());
+    setPainting(painting);
+    if (painting)
         Edit5->setText(row.field(QStringLiteral("color")).asTrimmed());
     // "Цена база" shows the record's own operation's list price.
-    listPrice = listPriceOf(m_dm, operationId);
+    listPrice = RecordEntry::listPriceOf(m_dm, operationId);
     Edit8->setText(listPrice ? PriceRule::displayText(*listPrice) : QString());
 }
 
@@ -295,6 +267,8 @@ void TForm11::Button4Click()
         operationId = choice.id;
         // The price is fixed now, with the factors of this moment.
         finalPrice = PriceRule::finalPrice(choice.listPrice, m_journal->currentShift, m_journal->CBox1->isChecked());
+        m_priced = choice.hasPrice;
+        m_storedPrice = false;
         listPrice = choice.hasPrice ? std::optional<double>(choice.listPrice) : std::nullopt;
         Edit2->setText(choice.text());
     });
@@ -318,9 +292,10 @@ void TForm11::refreshPrices()
         Edit6->setText(QStringLiteral("0"));
     if (Edit3->text().trimmed().isEmpty())
         Edit3->setText(QStringLiteral("0"));
-    Edit7->setText(PriceRule::displayText(finalPrice));
+    // An operation without a price shows none: nothing here may read as 0.
+    Edit7->setText(m_priced ? PriceRule::displayText(finalPrice) : QString());
     Edit8->setText(listPrice ? PriceRule::displayText(*listPrice) : QString());
-    Edit9->setText(PriceRule::displayText(Edit3->text().trimmed().toDouble() * finalPrice));
+    Edit9->setText(m_priced ? PriceRule::displayText(Edit3->text().trimmed().toDouble() * finalPrice) : QString());
 }
 
 void TForm11::Button1Click()
@@ -345,42 +320,26 @@ bool TForm11::save()
     Dataset& journal = m_journal->shiftQuery(shift);
     RecordEntry::Values values;
     values.key = {workerId, operationId, productId, DTimeP->date(), shift, RecordEntry::colourCode(Edit5->text())};
-    values.price = finalPrice;
+    // A price picked now is rounded; a stored one is written back as it is.
+    values.price = m_storedPrice ? finalPrice : PriceRule::round4(finalPrice);
+    values.priced = m_priced;
     values.quantity = RecordEntry::wholeNumber(Edit3->text(), std::numeric_limits<qlonglong>::max());
     values.rejects = int(RecordEntry::wholeNumber(Edit4->text(), std::numeric_limits<int>::max()));
     values.hours = int(RecordEntry::wholeNumber(Edit6->text(), std::numeric_limits<int>::max()));
     values.entered = today();
-
-    // The record and the hours it leaves in the timesheet commit together.
-    Transaction tx(m_dm.ADO_DB);
-    if (Tag == EditorMode::New) {
-        if (m_dm.CheckDuplicate(RecordEntry::duplicateSql(values.key), kDuplicate))
-            return false;
-        RecordEntry::bindInsert(SmenaIU, values);
-        SmenaIU.execute();
-        DayPosting::shiftAfterSave(m_dm, workerId, shift, values.key.date);
-    } else {
-        // Where the record stood before, so that a day it leaves is posted too.
-        bool found = false;
-        int oldWorker = 0, oldShift = 0;
-        QDate oldDate;
-        readOne(m_dm,
-                QStringLiteral("select w_id, smena, data from accounts_dep.smena where id=") + QString::number(recordId),
-                [&](Dataset& q) {
-                    found = !q.isEmpty();
-                    oldWorker = q.field(QStringLiteral("w_id")).asInt();
-                    oldShift = q.field(QStringLiteral("smena")).asInt();
-                    oldDate = q.field(QStringLiteral("data")).asDate();
-                });
-        if (!found)
-            throw DbError(QStringLiteral("Позиция не найдена: она удалена из журнала."));
-        if (m_dm.CheckDuplicate(RecordEntry::duplicateSql(values.key, recordId), kDuplicate))
-            return false;
-        RecordEntry::bindUpdate(SmenaIU, values, recordId);
-        SmenaIU.execute();
-        DayPosting::shiftAfterEdit(m_dm, oldWorker, oldShift, oldDate, workerId, shift, values.key.date);
+    if (const QString why = RecordEntry::refusal(values, Edit2->text()); !why.isEmpty()) {
+        m_ctx.dialogs.error(this, why);
+        return false;
     }
-    tx.commit();
+
+    // The record and the hours it leaves in the timesheet commit together;
+    // a duplicate is told after that transaction has ended.
+    const RecordEntry::Outcome outcome =
+        RecordEntry::saveRecord(m_dm, SmenaIU, values, Tag == EditorMode::New ? 0 : recordId);
+    if (outcome == RecordEntry::Outcome::Duplicate) {
+        m_ctx.dialogs.error(this, kDuplicate);
+        return false;
+    }
 
     // The timesheet queries show the posted hours when next opened.
     m_dm.H_Tabel_1.close();

@@ -98,4 +98,9 @@ private:
     TForm1* m_journal = nullptr;
     TForm5* m_workers = nullptr;
     TForm4* m_operations = nullptr;
+    // Whether the final price is a price: false after picking an operation
+    // none of whose norms has one.
+    bool m_priced = true;
+    // Whether the final price is the stored price of the record changed.
+    bool m_storedPrice = false;
 };

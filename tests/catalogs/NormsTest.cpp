@@ -15,15 +15,24 @@ protected:
     // presses Enter there, as a user does.
     void typeCell(int row, int column, const QString& text)
     {
+        QLineEdit* cell = openCell(row, column, text);
+        ASSERT_NE(cell, nullptr) << "no editor in " << row << "/" << column;
+        press(cell, Qt::Key_Return);
+    }
+    // Opens the editor of a cell and types `text` over its value; answers
+    // the editor, still open.
+    QLineEdit* openCell(int row, int column, const QString& text)
+    {
         DBGrid* grid = norms().DBGrid1;
         const QModelIndex index = grid->model()->index(row, column);
         grid->setCurrentIndex(index);
         grid->edit(index);
         auto* cell = qobject_cast<QLineEdit*>(grid->indexWidget(index));
-        ASSERT_NE(cell, nullptr) << "no editor in " << row << "/" << column;
-        cell->selectAll();
-        type(cell, text);
-        press(cell, Qt::Key_Return);
+        if (cell) {
+            cell->selectAll();
+            type(cell, text);
+        }
+        return cell;
     }
     QStringList gridRows()
     {
@@ -128,7 +137,7 @@ TEST_F(NormsTest, NormsEnterSavesAndAnEmptyListStartsARow)
     EXPECT_EQ(shown(101, "cena"), "2,5");
 }
 
-TEST_F(NormsTest, NormsRefusedValueLeavesTheStoredRow)
+TEST_F(NormsTest, NormsRefusedRowStaysAsTypedUntilPutRightAndWrittenRowsFollowNormaOrder)
 {
     oper().open();
     norms().openFor(100);
@@ -137,8 +146,13 @@ TEST_F(NormsTest, NormsRefusedValueLeavesTheStoredRow)
     EXPECT_EQ(gridRows().first(), "50/12,50/0");
     EXPECT_EQ(norms().norm.state(), Dataset::State::Browse);
 
-    // A value the database refuses: the row shows what is stored.
-    t.database.exec("alter table accounts_dep.norm add constraint norma_small check (norma < 1000)");
+    // A value the database refuses: the row stays in the grid unsaved, with
+    // the value typed, until it is put right.
+    t.database.exec("create function accounts_dep.norma_small() returns trigger language plpgsql as "
+                    "$$ begin if new.norma >= 1000 then raise exception 'Норматив не больше 999'; end if; "
+                    "return new; end $$");
+    t.database.exec("create trigger norma_small before insert or update on accounts_dep.norm "
+                    "for each row execute function accounts_dep.norma_small()");
     QString refused;
     try {
         Command(t.database.db(), "update accounts_dep.norm set norma=5000 where id=1").execute();
@@ -148,7 +162,81 @@ TEST_F(NormsTest, NormsRefusedValueLeavesTheStoredRow)
     ASSERT_FALSE(refused.isEmpty());
     t.dialogs.expectBox(MessageKind::Error, refused);
     norms().commitCell(0, "norma", "5000");
-    EXPECT_EQ(gridRows().first(), "50/12,50/0");
+    EXPECT_EQ(gridRows().first(), "5000/12,50/0");
     EXPECT_EQ(storedNorms(100).first(), "50/12.5/0");
-    EXPECT_EQ(norms().norm.state(), Dataset::State::Browse);
+    EXPECT_TRUE(norms().rowPending());
+    // Another row only once this one is written: tried again, refused again, it stays.
+    t.dialogs.expectBox(MessageKind::Error, refused);
+    press(norms().DBGrid1, Qt::Key_Down);
+    EXPECT_EQ(norms().norm.recNo(), 1);
+    EXPECT_EQ(gridRows().first(), "5000/12,50/0");
+    // Put right, it is written and the grid is read again in norma order.
+    norms().commitCell(0, "norma", "500");
+    EXPECT_FALSE(norms().rowPending());
+    EXPECT_EQ(storedNorms(100), (QStringList{"500/12.5/0", "100/10/5"}));
+    EXPECT_EQ(gridRows(), (QStringList{"100/10,00/5", "500/12,50/0"}));
+    EXPECT_EQ(norms().norm.field("id").asInt(), 1);   // still on the norm just written
+
+    // Typed into the grid, the cursor stays on the written cell after the re-read.
+    typeCell(0, kPrice, "11");
+    EXPECT_EQ(norms().DBGrid1->currentIndex().row(), 0);
+    EXPECT_EQ(norms().DBGrid1->currentIndex().column(), kPrice);
+    typeCell(0, kNorma, "600");
+    EXPECT_EQ(gridRows(), (QStringList{"500/12,50/0", "600/11,00/5"}));
+    EXPECT_EQ(norms().DBGrid1->currentIndex().row(), 1);
+    EXPECT_EQ(norms().DBGrid1->currentIndex().column(), kNorma);
+
+    // A refused new row stays too, and "Сохранить" keeps the window open on it.
+    t.dialogs.onModal("Form22", [&](QDialog& d) {
+        norms().appendRow();
+        t.dialogs.expectBox(MessageKind::Error, refused);
+        norms().commitCell(2, "norma", "7000");
+        EXPECT_EQ(gridRows().last(), "7000//");
+        EXPECT_EQ(norms().norm.state(), Dataset::State::Insert);
+        t.dialogs.expectBox(MessageKind::Error, refused);
+        norms().Button1->click();
+        EXPECT_TRUE(d.isVisible());
+        norms().commitCell(2, "norma", "700");
+        norms().Button1->click();
+        EXPECT_FALSE(d.isVisible());
+        return d.result();
+    });
+    t.dialogs.showModal(norms());
+    EXPECT_EQ(storedNorms(100), (QStringList{"500/12.5/0", "600/11/5", "700/-/-"}));
+}
+
+TEST_F(NormsTest, NormsEscInAnOpenCellSavesTheTypedValue)
+{
+    openCatalog([&] {
+        ASSERT_TRUE(oper().locate("id", 100));
+        list().CheckBox1->setChecked(true);
+        t.dialogs.onModal("Form22", [&](QDialog& d) {
+            QLineEdit* cell = openCell(0, kPrice, "9,75");
+            EXPECT_NE(cell, nullptr);
+            if (!cell)
+                return d.result();
+            press(cell, Qt::Key_Escape);
+            EXPECT_FALSE(d.isVisible());
+            return d.result();
+        });
+        list().DBGrid1DblClick();
+        EXPECT_EQ(shown(100, "cena"), "9,75");
+
+        // A value that cannot be a norm: told, and the window stays open.
+        t.dialogs.onModal("Form22", [&](QDialog& d) {
+            QLineEdit* cell = openCell(0, kNorma, "99999999999");
+            EXPECT_NE(cell, nullptr);
+            if (!cell)
+                return d.result();
+            t.dialogs.expectBox(MessageKind::Error, "'99999999999' не является целым числом");
+            press(cell, Qt::Key_Escape);
+            EXPECT_TRUE(d.isVisible());
+            press(norms().DBGrid1, Qt::Key_Escape);   // with nothing pending it saves and closes
+            EXPECT_FALSE(d.isVisible());
+            return d.result();
+        });
+        list().DBGrid1DblClick();
+        EXPECT_EQ(shown(100, "cena"), "9,75");
+    });
+    EXPECT_EQ(storedNorms(100), (QStringList{"50/9.75/0", "100/10/5"}));
 }

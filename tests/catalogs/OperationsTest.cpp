@@ -210,7 +210,7 @@ TEST_F(OperationsTest, OperationsNewOperationIsListedAtOnceAndGetsItsPriceInItsN
         t.dialogs.onModal("Form22", [&](QDialog& d) {
             created = norms().operationId;
             EXPECT_EQ(oper().field("id").asInt(), created);
-            EXPECT_EQ(shown(created, "cena"), "");
+            EXPECT_EQ(shown(created, "cena"), "нет цены");
             EXPECT_EQ(shown(created, "norma"), "1");
             const int row = oper().recNo() - 1;
             const auto& columns = list().DBGrid1->datasetModel()->columns();

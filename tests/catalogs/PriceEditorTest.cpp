@@ -5,7 +5,20 @@
 
 namespace {
 
-using PriceEditorTest = OperationsFixture;
+class PriceEditorTest : public OperationsFixture {
+protected:
+    // In the open editor of a new operation: the product and kind as their
+    // pickers give them, then "Записать".
+    void saveNew(QDialog& d, int kind, int product, const QString& mark, const QString& kindName)
+    {
+        editor().kindId = kind;
+        editor().productId = product;
+        editor().Edit1->setText(mark);
+        editor().Edit2->setText(kindName);
+        editor().Button1->click();
+        EXPECT_FALSE(d.isVisible());
+    }
+};
 
 const QString kDuplicate = "Операция с такими параметрами уже заведена!";
 
@@ -82,11 +95,7 @@ TEST_F(PriceEditorTest, PriceEditorWritesCenaNewOnlyOnInsert)
 
         // A new one starts at 0, with one norm that has no price yet.
         t.dialogs.onModal("Form10", [&](QDialog& d) {
-            editor().kindId = 3;
-            editor().productId = 12;
-            editor().Edit1->setText("О'Брайен-7");
-            editor().Edit2->setText("Сверловка");
-            editor().Button1->click();
+            saveNew(d, 3, 12, "О'Брайен-7", "Сверловка");
             return d.result();
         });
         t.dialogs.onModal("Form22", [](QDialog& d) { return d.result(); });
@@ -119,4 +128,26 @@ TEST_F(PriceEditorTest, PriceEditorNeedsProductAndKind)
         list().Button1->click();
     });
     EXPECT_EQ(t.database.count("select count(*) from accounts_dep.oper"), 4);
+}
+
+TEST_F(PriceEditorTest, PriceEditorTakesTheNewOperationsIdFromItsInsert)
+{
+    // The ids come from a sequence the column does not own (as another
+    // program on the database may have set it up).
+    t.database.exec("create sequence accounts_dep.oper_ids start 5000");
+    t.database.exec("alter table accounts_dep.oper alter column id set default nextval('accounts_dep.oper_ids')");
+    openCatalog([&] {
+        t.dialogs.onModal("Form10", [&](QDialog& d) {
+            saveNew(d, 3, 12, "О'Брайен-7", "Сверловка");
+            return d.result();
+        });
+        t.dialogs.onModal("Form22", [&](QDialog& d) {
+            EXPECT_EQ(norms().operationId, 5000);
+            return d.result();
+        });
+        list().Button1->click();
+    });
+    EXPECT_EQ(editor().createdOperation, 5000);
+    EXPECT_EQ(storedNorms(5000), QStringList{"-/-/0"});
+    EXPECT_EQ(t.database.count("select count(*) from accounts_dep.norm where o_id<>5000 and o_id not in (100, 101, 103)"), 0);
 }

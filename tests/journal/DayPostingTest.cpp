@@ -4,7 +4,6 @@
 #include "tests/journal/JournalFixture.h"
 
 #include <QCoreApplication>
-#include <QThread>
 #include <gtest/gtest.h>
 #include <thread>
 
@@ -188,33 +187,101 @@ TEST_F(DayPostingTest, TwoCopiesPostingTheFirstHoursOfAKeyLeaveOneRow)
     // The second copy, on its own connection and thread, posts the same key.
     const QString connection = t.database.db().connectionText();
     std::string secondError;
-    std::thread second([&] {
-        try {
-            ScriptedDialogs dialogs;
-            TDataModule6 other(dialogs);
-            other.ADO_DB.setConnectionText(connection);
-            other.ADO_DB.open();
-            Transaction tx(other.ADO_DB);
-            other.SQL_exec.setText("insert into accounts_dep.smena (data, smena, w_id, i_id, o_id, cena, kol_vo, brak, time, ok) "
-                                   "values ('05.03.2026', 1, 1, 10, 100, 2.5, 10, 0, 3, 'ok')");
-            other.SQL_exec.execute();
-            DayPosting::shiftAfterSave(other, 1, 1, day);
-            tx.commit();
-        } catch (const std::exception& e) {
-            secondError = e.what();
-        }
+    std::thread second = otherCopy(connection, secondError, [&](TDataModule6& other) {
+        Transaction tx(other.ADO_DB);
+        other.SQL_exec.setText("insert into accounts_dep.smena (data, smena, w_id, i_id, o_id, cena, kol_vo, brak, time, ok) "
+                               "values ('05.03.2026', 1, 1, 10, 100, 2.5, 10, 0, 3, 'ok')");
+        other.SQL_exec.execute();
+        DayPosting::shiftAfterSave(other, 1, 1, day);
+        tx.commit();
     });
     // Wait until the second copy is blocked on the key's lock.
-    bool waiting = false;
-    for (int i = 0; i < 500 && !waiting; ++i) {
-        waiting = t.database.count("select count(*) from pg_locks where locktype='advisory' and not granted") > 0;
-        if (!waiting)
-            QThread::msleep(20);
-    }
-    EXPECT_TRUE(waiting);
+    EXPECT_TRUE(lockWaiters(t.database, 1));
     first.commit();
     second.join();
     EXPECT_EQ(secondError, "");
     EXPECT_EQ(t.database.count("select count(*) from accounts_dep.h_tabel where w_id=1 and smena=1"), 1);
     EXPECT_EQ(t.database.scalar("select d5 from accounts_dep.h_tabel where w_id=1 and smena=1").toInt(), 11);
+}
+
+// Copy A moves a record from March to April, copy B another one from April
+// to March, while a third copy posting April holds that key: once it
+// commits, A and B each need both keys. Taken in the order of the edit, A
+// would hold April waiting for March and B March waiting for April.
+TEST_F(DayPostingTest, TwoCopiesMovingRecordsBetweenTwoKeysInOppositeDirectionsDoNotDeadlock)
+{
+    const QDate march(2026, 3, 5), april(2026, 4, 7);
+    const QString connection = t.database.db().connectionText();
+    struct Case {
+        const char* what;
+        std::function<void(TestDatabase&)> prepare;
+        // An edit moving `from` to `to` by copy `dm` (the record update and its posting).
+        std::function<void(TDataModule6&, const QDate& from, const QDate& to)> move;
+        // The third copy's posting of April.
+        std::function<void(TDataModule6&)> holdApril;
+        QString key;   // where the timesheet rows of the case are
+        QStringList expected;
+    };
+    const Case cases[] = {
+        {"shift-keyed rows",
+         [&](TestDatabase& db) {
+             db.exec("insert into accounts_dep.smena (data, smena, w_id, i_id, o_id, cena, kol_vo, brak, time, ok) values "
+                     "('05.03.2026', 1, 1, 10, 100, 2.5, 1, 0, 8, 'ok'), ('07.04.2026', 1, 1, 10, 100, 2.5, 1, 0, 3, 'ok')");
+         },
+         [](TDataModule6& copy, const QDate& from, const QDate& to) {
+             Command(copy.ADO_DB, QStringLiteral("update accounts_dep.smena set data='%1' where data='%2'")
+                                      .arg(to.toString("dd.MM.yyyy"), from.toString("dd.MM.yyyy")))
+                 .execute();
+             DayPosting::shiftAfterEdit(copy, 1, 1, from, 1, 1, to);
+         },
+         [&](TDataModule6& copy) { DayPosting::shiftAfterSave(copy, 1, 1, april); },
+         "w_id=1 and smena=1",
+         {"d6=8", "d8=3"}},
+        {"typed rows",
+         [&](TestDatabase& db) {
+             db.exec("insert into accounts_dep.fatigue (id_p, id_o, id_nom, d_date, i_mnth, i_year, i_smena, cnt, price, "
+                     "i_holiday, i_night) values (1, 7777, 1, '05.03.2026', 3, 2026, 1, 8, 200, 0, 0), "
+                     "(1, 7777, 1, '07.04.2026', 4, 2026, 1, 3, 200, 0, 0)");
+         },
+         [](TDataModule6& copy, const QDate& from, const QDate& to) {
+             Command(copy.ADO_DB, QStringLiteral("update accounts_dep.fatigue set d_date='%1' where d_date='%2'")
+                                      .arg(to.toString("dd.MM.yyyy"), from.toString("dd.MM.yyyy")))
+                 .execute();
+             DayPosting::typedAfterEdit(copy, 1, 7777, 0, from, 1, 7777, 0, to);
+         },
+         [&](TDataModule6& copy) { DayPosting::typedAfterSave(copy, 1, 7777, 0, april); },
+         "w_id=1 and i_type=7777",
+         {"d6=8", "d8=3"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        t.database.exec("delete from accounts_dep.smena");
+        t.database.exec("delete from accounts_dep.fatigue");
+        t.database.exec("delete from accounts_dep.h_tabel");
+        c.prepare(t.database);
+
+        Transaction third(dm.ADO_DB);
+        c.holdApril(dm);   // holds April's key until it commits
+
+        std::string errors[2];
+        auto copy = [&](int which, QDate from, QDate to) {
+            return otherCopy(connection, errors[which], [&c, from, to](TDataModule6& other) {
+                Transaction tx(other.ADO_DB);
+                c.move(other, from, to);
+                tx.commit();
+            });
+        };
+        std::thread a = copy(0, march, QDate(2026, 4, 6));
+        EXPECT_TRUE(lockWaiters(t.database, 1));
+        std::thread b = copy(1, april, QDate(2026, 3, 8));
+        EXPECT_TRUE(lockWaiters(t.database, 2));
+        third.commit();
+        a.join();
+        b.join();
+        EXPECT_EQ(errors[0], "");
+        EXPECT_EQ(errors[1], "");
+        // April's row (the third copy made it) and March's each hold the day
+        // its record went to; the days they left hold nothing.
+        EXPECT_EQ(rows(c.key), c.expected);
+    }
 }

@@ -1,8 +1,13 @@
 #pragma once
+#include "app/TDataModule6.h"
 #include "db/Command.h"
 #include "tests/support/TestApp.h"
 
 #include <QDate>
+#include <QThread>
+#include <functional>
+#include <string>
+#include <thread>
 
 // A small workshop: two workers, one product, one operation; shift records
 // are added by the tests.
@@ -34,4 +39,33 @@ inline int addRecord(TestDatabase& db, int worker, int shift, const QDate& date,
                          .arg(hours)
                          .arg(ok.isNull() ? QStringLiteral("NULL") : "'" + ok + "'"))
         .toInt();
+}
+
+// Another copy of the program at work on a thread of its own, with its own
+// data module on its own connection; what it throws is kept in `error`.
+inline std::thread otherCopy(const QString& connection, std::string& error, std::function<void(TDataModule6&)> work)
+{
+    return std::thread([connection, &error, work = std::move(work)] {
+        try {
+            ScriptedDialogs dialogs;
+            TDataModule6 copy(dialogs);
+            copy.ADO_DB.setConnectionText(connection);
+            copy.ADO_DB.open();
+            work(copy);
+        } catch (const std::exception& e) {
+            error = e.what();
+        }
+    });
+}
+
+// Waits until at least `waiters` requests of posting locks wait on the
+// server (at most ten seconds); answers whether they came.
+inline bool lockWaiters(TestDatabase& db, int waiters)
+{
+    for (int i = 0; i < 500; ++i) {
+        if (db.count("select count(*) from pg_locks where locktype='advisory' and not granted") >= waiters)
+            return true;
+        QThread::msleep(20);
+    }
+    return false;
 }

@@ -5,9 +5,13 @@
 #include "journal/DayPosting.h"
 #include "journal/JournalGrid.h"
 #include "journal/TForm1.h"
+#include "journal/TForm11.h"
+#include "catalogs/TForm4.h"
+#include <QLineEdit>
 #include "tests/journal/JournalFixture.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QMenu>
 #include <QMenuBar>
 #include <QDateEdit>
@@ -198,9 +202,9 @@ TEST_F(JournalWindowTest, DeletionAsksAndRepostsTheDay)
     j().Button3->click();
 }
 
-TEST_F(JournalWindowTest, DayOffFollowsTheChosenDateButNotActivation)
+TEST_F(JournalWindowTest, DayOffFollowsTheChosenDateAndADateActivationMovesTo)
 {
-    j().FormActivate();   // a Monday: left as it was
+    j().FormActivate();   // shown on a Monday
     EXPECT_FALSE(j().CBox1->isChecked());
     j().DateT->setDate(kSaturday);
     j().DateTChange();
@@ -209,18 +213,105 @@ TEST_F(JournalWindowTest, DayOffFollowsTheChosenDateButNotActivation)
     EXPECT_EQ(j().CBox1->palette().color(QPalette::Window), QColor(255, 0, 0));
     EXPECT_EQ(dm().Smena1.param("data").toDate(), kSaturday);
 
-    j().FormActivate();   // back to today, a Monday: the box keeps its tick
-    EXPECT_EQ(j().DateT->date(), kMonday);
-    EXPECT_TRUE(j().CBox1->isChecked());
-
     j().DateT->setDate(kMonday.addDays(1));
     j().DateTChange();
     EXPECT_FALSE(j().CBox1->isChecked());
     EXPECT_FALSE(j().CBox1->font().bold());
 
-    j().today = [] { return kSaturday.addDays(1); };   // activation on a Sunday ticks it
+    // Activation: moved to today the box follows today; on the same day it
+    // keeps what the user set.
+    struct Case {
+        const char* what;
+        QDate shown;      // the journal's date before
+        bool ticked;      // the box as the user left it
+        QDate today;
+        bool after;
+    };
+    const Case cases[] = {
+        {"Saturday's records entered on a Monday", kSaturday, true, kMonday, false},
+        {"a working day's records entered on a Sunday", kMonday, false, kSaturday.addDays(1), true},
+        {"a Saturday worked as a working day", kSaturday, false, kSaturday, false},
+        {"a Monday that is a holiday", kMonday, true, kMonday, true},
+        {"from one working day to another", kMonday, true, kMonday.addDays(2), false},
+    };
+    for (const Case& c : cases) {
+        j().DateT->setDate(c.shown);
+        j().DateTChange();
+        j().CBox1->setChecked(c.ticked);
+        j().today = [&c] { return c.today; };
+        j().FormActivate();
+        EXPECT_EQ(j().DateT->date(), c.today) << c.what;
+        EXPECT_EQ(j().CBox1->isChecked(), c.after) << c.what;
+    }
+}
+
+TEST_F(JournalWindowTest, ARecordOfSaturdayEnteredOnMondayLeavesTheNextRecordAtTheWorkingDayPrice)
+{
+    j().FormActivate();   // Monday
+    j().DateT->setDate(kSaturday);
+    j().DateTChange();
+    ASSERT_TRUE(j().CBox1->isChecked());
+    // The editor shown and closed: the journal is active again, on Monday.
+    t.dialogs.onModal("Form11", [](QDialog& d) { return d.result(); });
+    j().Button1->click();
+    EXPECT_EQ(j().DateT->date(), kMonday);
+    EXPECT_FALSE(j().CBox1->isChecked());
+    t.dialogs.onModal("Form11", [&](QDialog& d) {
+        EXPECT_EQ(owner.form11().DTimeP->date(), kMonday);
+        t.dialogs.onModal("Form4", [&](QDialog& list) {
+            EXPECT_TRUE(dm().Oper.locate("id", 100));
+            owner.form4().Button2->click();
+            return list.result();
+        });
+        owner.form11().Button4->click();
+        EXPECT_EQ(owner.form11().Edit7->text(), "2,5");   // the list price, not doubled
+        return d.result();
+    });
+    j().Button1->click();
+}
+
+TEST_F(JournalWindowTest, DeletingRepostsTheDayTheRecordStoodOnNotTheDateShown)
+{
+    const int id = addRecord(t.database, 1, 1, kMonday, 8);
+    addRecord(t.database, 1, 1, kMonday.addDays(1), 5);
+    DayPosting::shiftAfterSave(dm(), 1, 1, kMonday);
+    DayPosting::shiftAfterSave(dm(), 1, 1, kMonday.addDays(1));
     j().FormActivate();
-    EXPECT_TRUE(j().CBox1->isChecked());
+    // The user turns the date picker to Tuesday but the grid is not read again.
+    j().DateT->setDate(kMonday.addDays(1));
+    ASSERT_TRUE(j().DBGrid2->dataset()->locate("id", id));
+    t.dialogs.expectBox(MessageKind::Question, "Удалить позицию из списка?", QMessageBox::Yes, "Удаление");
+    j().Button3->click();
+    EXPECT_EQ(t.database.count("select count(*) from accounts_dep.smena"), 1);
+    EXPECT_EQ(t.database.scalar("select concat_ws('/', coalesce(d2::text, '-'), d3) from accounts_dep.h_tabel "
+                                "where w_id=1 and smena=1")
+                  .toString(),
+              "-/5");
+}
+
+TEST_F(JournalWindowTest, RestoringTheMinimisedJournalKeepsItsDayAndRows)
+{
+    // Shown as the login shows it: activation reads today.
+    j().show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(j().DateT->date(), kMonday);
+    j().DateT->setDate(kSaturday);
+    j().DateTChange();
+    j().CBox1->setChecked(false);   // a Saturday worked as a working day
+    addRecord(t.database, 1, 1, kSaturday, 8);
+    j().Button8->click();
+    ASSERT_EQ(j().DBGrid2->model()->rowCount(), 1);
+    j().DBGrid2->dataset()->first();
+
+    j().showMinimized();
+    QCoreApplication::processEvents();
+    j().showNormal();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(j().DateT->date(), kSaturday);
+    EXPECT_FALSE(j().CBox1->isChecked());
+    EXPECT_EQ(dm().Smena1.param("data").toDate(), kSaturday);
+    EXPECT_EQ(j().DBGrid2->model()->rowCount(), 1);
+    j().hide();
 }
 
 TEST_F(JournalWindowTest, MenuAndControlsAsTheUserMeetsThem)

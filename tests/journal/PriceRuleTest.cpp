@@ -4,6 +4,7 @@
 #include "journal/RecordEntry.h"
 
 #include <QDate>
+#include <limits>
 #include <gtest/gtest.h>
 
 TEST(PriceRule, FactorsOfDayOffAndShiftMultiply)
@@ -115,4 +116,33 @@ TEST(PriceRule, RecordEditorWholeNumbersAndColour)
     } catch (const RecordEntry::InputError& e) {
         EXPECT_EQ(QString::fromUtf8(e.what()), "'2147483648' не является целым числом");
     }
+}
+
+TEST(PriceRule, ValuesPastTheExactRangeAreKnownAndNeverOverflow)
+{
+    struct Case {
+        double value;
+        bool inRange;
+        const char* shown;
+    };
+    const Case cases[] = {
+        {99999999999.9999, true, "99999999999,9999"},
+        {-99999999999.9999, true, "-99999999999,9999"},
+        {1e11, false, "100000000000"},
+        {6 * 999999999999.0, false, "5999999999994"},   // a 12-digit quantity at 6 each
+        {1e20, false, "100000000000000000000"},
+        {-1e20, false, "-100000000000000000000"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.value);
+        EXPECT_EQ(PriceRule::inRange(c.value), c.inRange);
+        EXPECT_EQ(PriceRule::displayText(c.value, u','), QString::fromUtf8(c.shown));
+        if (!c.inRange)
+            EXPECT_EQ(PriceRule::round4(c.value), c.value);   // left as it is, not wrapped
+    }
+    EXPECT_FALSE(PriceRule::inRange(std::numeric_limits<double>::quiet_NaN()));
+    EXPECT_FALSE(PriceRule::inRange(std::numeric_limits<double>::infinity()));
+    // The units of a value past the range stop at its edge instead of wrapping.
+    EXPECT_EQ(PriceRule::units(1e20), qint64(1e15));
+    EXPECT_EQ(PriceRule::units(-1e20), -qint64(1e15));
 }

@@ -411,3 +411,205 @@ TEST_F(RecordEditorTest, ATooLongColourIsRefusedAndNothingWritten)
     j().Button1->click();
     EXPECT_EQ(records(), 0);
 }
+
+TEST_F(RecordEditorTest, AnOperationWithoutAPriceIsShownUnpricedAndNotSaved)
+{
+    // A new operation's first norm, its price not given yet.
+    t.database.exec("insert into accounts_dep.vid_oper (id, vid) values (3, 'Сверловка')");
+    t.database.exec("insert into accounts_dep.oper (id, vid, i_id, naimen) values (102, 3, 10, 0)");
+    t.database.exec("insert into accounts_dep.norm (o_id, norma, prize, price) values (102, null, 0, null)");
+    j().FormActivate();
+    t.dialogs.onModal("Form11", [&](QDialog& d) {
+        pickWorker(1);
+        t.dialogs.onModal("Form4", [this](QDialog& list) {
+            EXPECT_TRUE(dm().Oper.locate("id", 102));
+            DBGrid* grid = owner.form4().DBGrid1;
+            const int row = dm().Oper.recNo() - 1;
+            const auto& columns = grid->datasetModel()->columns();
+            for (int c = 0; c < columns.size(); ++c)
+                if (columns.at(c).field == "cena")
+                    EXPECT_EQ(grid->cellText(row, c), "нет цены");
+            owner.form4().Button2->click();
+            return list.result();
+        });
+        e().Button4->click();
+        EXPECT_EQ(e().Edit2->text(), "СТ-100; Сверловка; Готовая продукция");
+        EXPECT_EQ(e().Edit7->text(), "");   // no price reads as 0
+        e().Edit3->setText("4");
+        leave(e().Edit3);
+        EXPECT_EQ(e().Edit9->text(), "");
+        t.dialogs.expectBox(MessageKind::Error, "У операции «СТ-100; Сверловка; Готовая продукция» нет цены!",
+                            QMessageBox::Ok, "Ошибка");
+        e().Button1->click();
+        EXPECT_TRUE(d.isVisible());
+        EXPECT_EQ(records(), 0);
+        EXPECT_EQ(e().Edit3->text(), "4");
+        e().Button2->click();
+        return d.result();
+    });
+    j().Button1->click();
+
+    // Priced in its norms ("Цены" closes the operations query when it
+    // closes), the operation picked again saves.
+    t.database.exec("update accounts_dep.norm set price=1.75 where o_id=102");
+    dm().Oper.close();
+    t.dialogs.onModal("Form11", [&](QDialog& d) {
+        pickWorker(1);
+        pickOperation(102);
+        EXPECT_EQ(e().Edit7->text(), "1,75");
+        e().Edit3->setText("4");
+        e().Button1->click();
+        EXPECT_FALSE(d.isVisible());
+        return d.result();
+    });
+    j().Button1->click();
+    ASSERT_EQ(records(), 1);
+    EXPECT_EQ(record(lastId()).section('|', 2, 4), "102|1.75|4");
+}
+
+TEST_F(RecordEditorTest, RejectsAboveTheQuantityAndMoreThanADaysHoursAreRefused)
+{
+    j().FormActivate();
+    struct Case {
+        const char* quantity;
+        const char* rejects;
+        const char* hours;
+        QString refusal;
+    };
+    const Case cases[] = {
+        {"5", "6", "8", "Брак больше количества!"},
+        {"5", "0", "25", "Время больше 24 часов!"},
+        {"999999999999", "0", "8", "Сумма позиции слишком велика!"},   // 6 each: past the exact range
+        {"5", "5", "24", ""},
+    };
+    t.dialogs.onModal("Form11", [&](QDialog& d) {
+        pickWorker(1);
+        j().RadioButton1->setChecked(true);
+        pickOperation(100);
+        e().finalPrice = 6;
+        for (const Case& c : cases) {
+            SCOPED_TRACE(testing::Message() << c.quantity << "/" << c.rejects << "/" << c.hours);
+            e().Edit3->setText(c.quantity);
+            e().Edit4->setText(c.rejects);
+            e().Edit6->setText(c.hours);
+            if (!c.refusal.isEmpty())
+                t.dialogs.expectBox(MessageKind::Error, c.refusal, QMessageBox::Ok, "Ошибка");
+            e().Button1->click();
+            EXPECT_EQ(d.isVisible(), !c.refusal.isEmpty());
+            EXPECT_EQ(records(), c.refusal.isEmpty() ? 1 : 0);
+            if (d.isVisible())   // the input stays for putting right
+                EXPECT_EQ(e().Edit3->text(), c.quantity);
+        }
+        return d.result();
+    });
+    j().Button1->click();
+    EXPECT_EQ(record(lastId()).section('|', 3, 5), "6|5|5");
+}
+
+TEST_F(RecordEditorTest, APaintingProductAsksForItsColourWhereverTheRecordIsOpened)
+{
+    // The product's mark names the paint; the operation kind does not.
+    t.database.exec("insert into cmn_gds_and_srv.gds_and_srv (id, s_caption) values (11, 'Краска серая')");
+    t.database.exec("insert into accounts_dep.oper (id, vid, i_id, naimen) values (102, 1, 11, 0)");
+    t.database.exec("insert into accounts_dep.norm (o_id, norma, prize, price) values (102, 1, 0, 4)");
+    const int id = addRecord(t.database, 1, 1, kMonday, 8, "ok", 10, 0, 4, 102);
+    t.database.exec(QStringLiteral("update accounts_dep.smena set i_id=11, color=12 where id=%1").arg(id));
+    j().FormActivate();
+    ASSERT_TRUE(dm().Smena1.locate("id", id));
+    t.dialogs.onModal("Form11", [&](QDialog& d) {
+        // "Изменить" opens the colour as the picker and the save see it.
+        EXPECT_TRUE(e().Edit5->isEnabled());
+        EXPECT_TRUE(e().Label6->isEnabled());
+        EXPECT_EQ(e().Edit5->text(), "12");
+        e().Edit5->clear();
+        t.dialogs.expectBox(MessageKind::Error, kIncomplete, QMessageBox::Ok, "Ошибка");
+        e().Button1->click();
+        pickOperation(102);
+        EXPECT_TRUE(e().Edit5->isEnabled());
+        e().Edit5->setText("7");
+        e().Button1->click();
+        EXPECT_FALSE(d.isVisible());
+        return d.result();
+    });
+    j().Button2->click();
+    EXPECT_EQ(record(id).section('|', 8, 8), "7");
+}
+
+TEST_F(RecordEditorTest, NumbersAnotherProgramWroteOpenAndAreKept)
+{
+    const int id = addRecord(t.database, 1, 1, kMonday, 8, "ok", 10, 2, 2.5);
+    t.database.exec(QStringLiteral("update accounts_dep.smena set kol_vo=10.000, cena=2.123456789 where id=%1").arg(id));
+    j().FormActivate();
+    ASSERT_TRUE(dm().Smena1.locate("id", id));
+    t.dialogs.onModal("Form11", [&](QDialog& d) {
+        EXPECT_EQ(e().Edit3->text(), "10");
+        EXPECT_EQ(e().Edit7->text(), "2,1235");
+        EXPECT_EQ(e().Edit9->text(), "21,2346");
+        e().Edit6->setText("7");
+        e().Button1->click();
+        EXPECT_FALSE(d.isVisible());
+        return d.result();
+    });
+    j().Button2->click();
+    // The stored price is written back as it was, not rounded.
+    EXPECT_EQ(t.database.scalar(QStringLiteral("select concat_ws('|', kol_vo, cena, time) from accounts_dep.smena where id=%1")
+                                    .arg(id))
+                  .toString(),
+              "10|2.123456789|7");
+}
+
+namespace {
+
+// Scripted dialogs that also note, at each box, whether the program's
+// connection stands in an open transaction on the server.
+class WatchedDialogs : public ScriptedDialogs {
+public:
+    std::function<void()> onBox;
+    QMessageBox::StandardButton message(QWidget* parent, MessageKind kind, const QString& caption, const QString& text,
+                                        QMessageBox::StandardButtons buttons) override
+    {
+        if (onBox)
+            onBox();
+        return ScriptedDialogs::message(parent, kind, caption, text, buttons);
+    }
+};
+
+} // namespace
+
+TEST(RecordEditorBoxes, TheDuplicateBoxWaitsWithNoTransactionOpen)
+{
+    TestDatabase database;
+    WatchedDialogs dialogs;
+    TestLifetime lifetime;
+    const BuildStamp build{20261210, 36000};
+    addSmallWorkshop(database);
+    WindowOwner owner(AppContext{dialogs, lifetime, build});
+    ASSERT_TRUE(owner.start(database.arguments()));
+    owner.form1().today = [] { return kMonday; };
+    for (int shift = 1; shift <= 4; ++shift)
+        owner.dataModule().Smena(shift).setParam("ok", "ta");
+    addRecord(database, 1, 1, kMonday, 8);
+    owner.form1().FormActivate();
+
+    int boxes = 0;
+    dialogs.onBox = [&] {
+        ++boxes;
+        EXPECT_FALSE(owner.dataModule().ADO_DB.inTransaction());
+        EXPECT_EQ(database.count("select count(*) from pg_stat_activity where datname=current_database() and "
+                                 "state like 'idle in transaction%'"),
+                  0);
+    };
+    TForm11& e = owner.form11();
+    e.prepareNew(kMonday);
+    e.workerId = 1;
+    e.Edit1->setText("Иванов И.И.");
+    e.operationId = 100;
+    e.productId = 10;
+    e.finalPrice = 2.5;
+    e.Edit2->setText("СТ-100; Резка; Готовая продукция");
+    e.Edit3->setText("1");
+    dialogs.expectBox(MessageKind::Error, kDuplicate, QMessageBox::Ok, "Ошибка");
+    e.Button1Click();
+    EXPECT_EQ(boxes, 1);
+    EXPECT_EQ(database.count("select count(*) from accounts_dep.smena"), 1);
+}
