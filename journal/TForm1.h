@@ -8,6 +8,7 @@
 #include <functional>
 
 class DBGrid;
+class LegacyImportHost;
 class Dataset;
 class QAction;
 class QCheckBox;
@@ -93,6 +94,9 @@ public:
     QAction* ActExit;
     QAction* ActImport;
     QAction* ActDbStructure;
+    // The hidden items' import, its connections and its label Label1;
+    // made when the connection is open.
+    LegacyImportHost* LegacyImport = nullptr;
 
     // Handlers.
     void FormActivate();
@@ -122,6 +126,9 @@ public:
     void Button2Click();
     // Menu "Справочники", "Цены": the operations list as the catalog.
     void ActPricesExecute();
+    // Hidden items "Импорт" and "Структура БД".
+    void N12Click();
+    void N16Click();
 
 protected:
     void showEvent(QShowEvent* event) override;
