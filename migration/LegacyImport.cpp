@@ -171,7 +171,7 @@ QString stepTitle(const ImportStep& step)
     throw ImportError(text + QStringLiteral(": ") + reason);
 }
 
-QString rowLabel(const ImportStep& step, qlonglong id, int number)
+QString rowLabel(const ImportStep& step, const QString& id, int number)
 {
     return step.hasKey() ? QStringLiteral("запись id=%1").arg(id) : QStringLiteral("запись №%1").arg(number);
 }
@@ -330,7 +330,7 @@ int LegacyImport::copyStep(const ImportStep& step)
                 insertRows(u'[' + rows.at(i) + u']');
             } catch (const DbError& e) {
                 exec(m_target, QStringLiteral("rollback to savepoint pw_import_row"));
-                const QString row = rowLabel(step, ids.at(i), firstNumber + i);
+                const QString row = rowLabel(step, QString::number(ids.at(i)), firstNumber + i);
                 if (step.hasKey()) {
                     const qlonglong id = ids.at(i);
                     const int present =
@@ -395,13 +395,12 @@ int LegacyImport::copyStep(const ImportStep& step)
     int read = 0;
     while (source.next()) {
         ++read;
-        const qlonglong id = step.hasKey() ? source.value(0).toLongLong() : 0;
         try {
             rows.append(rowJson(source, step));
+            ids.append(step.hasKey() ? wholeNumber(source.value(0), step.columns.first().name).toLongLong() : 0);
         } catch (const BadValue& bad) {
-            fail(step, rowLabel(step, id, read), bad.reason);
+            fail(step, rowLabel(step, source.value(0).toString(), read), bad.reason);
         }
-        ids.append(id);
         if (rows.size() >= m_batchSize)
             flush();
         else if (keepResponsive && read % 256 == 0)

@@ -7,6 +7,13 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <gtest/gtest.h>
+#include <ostream>
+
+// Readable texts in the failures of these tests.
+inline void PrintTo(const QString& s, std::ostream* os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
 
 // The old timesheet database of one test: an SQLite file reached through
 // the SQLite ODBC driver as the data source "Tabel", and a private odbc.ini

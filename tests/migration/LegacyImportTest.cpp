@@ -103,4 +103,129 @@ TEST_F(LegacyImportTest, CopiesEveryTableWithItsKeysAndReferences)
                                      "smena: 3 из 3 записей"}));
 }
 
+TEST_F(LegacyImportTest, RunningItTwiceGivesTheSameResult)
+{
+    fillCurrentWorkshop(target);
+    fillSmallLegacy(legacy, target);
+    runImport();
+    const QStringList once = workshopSnapshot(target);
+    runImport();
+    EXPECT_EQ(workshopSnapshot(target), once);
+}
+
+TEST_F(LegacyImportTest, EmptySourcesEmptyTheirTargetsAndReportNoProgress)
+{
+    fillCurrentWorkshop(target);
+    fillSmallLegacy(legacy, target);
+    legacy.exec("delete from NOMENKL");
+    legacy.exec("delete from H_TABEL");
+    target.exec("delete from public.smena");
+
+    const ImportReport report = runImport();
+
+    EXPECT_EQ(report.summary(), "H_TABEL 0, IZDEL 3, NOMENKL 0, OPER 3, VID_OPER 3, WORKERS 4, smena 0");
+    EXPECT_EQ(target.count("select count(*) from accounts_dep.nomenkl"), 0);
+    EXPECT_EQ(target.count("select count(*) from accounts_dep.smena"), 0);
+    // The timesheet row with id 0 is not the import's to delete.
+    EXPECT_EQ(text("select string_agg(id::text, ',') from accounts_dep.h_tabel"), "0");
+    EXPECT_EQ(progress, QStringList({"IZDEL: 3 из 3 записей", "OPER: 3 из 3 записей", "VID_OPER: 3 из 3 записей",
+                                     "WORKERS: 4 из 4 записей"}));
+    // No imported record points at a worker: none is made.
+    EXPECT_EQ(text("select string_agg(id || '/' || fio, ', ' order by id) from accounts_dep.person"),
+              "1/Старый И.И., 50/Новый Н.Н.");
+}
+
+TEST_F(LegacyImportTest, CopiesManyRowsInBatchesWithProgressAfterEach)
+{
+    fillSmallLegacy(legacy, target);
+    target.exec("delete from public.smena");
+    target.exec("insert into public.smena select g, 1 + g % 3, 10, 100, g % 50, g % 3, 1 + g % 4, g / 100.0, g % 7, "
+                "case when g % 2 = 0 then 'ok' else 'no' end, date '2026-01-01' + g % 90, g % 12, "
+                "timestamp '2026-01-01 07:00' + g * interval '1 minute' from generate_series(1, 2500) g");
+
+    runImport(1000);
+
+    const char* const rows = "select md5(string_agg(concat_ws('/', id, w_id, i_id, o_id, kol_vo, brak, smena, cena, "
+                             "color, ok, data, time, vvod), ',' order by id)) from %1";
+    EXPECT_EQ(text(QString::fromLatin1(rows).arg("accounts_dep.smena")), text(QString::fromLatin1(rows).arg("public.smena")));
+    EXPECT_EQ(progress.mid(progress.size() - 3),
+              QStringList({"smena: 1000 из 2500 записей", "smena: 2000 из 2500 записей", "smena: 2500 из 2500 записей"}));
+}
+
+// A source spoilt in one way; the import must fail with its message and
+// leave every table as it was. Each case runs in a process of its own (the
+// ODBC driver manager reads odbc.ini once per process).
+struct FailureCase {
+    const char* name;
+    std::function<void(LegacySource&, TestDatabase&)> spoil;
+    QString message;   // the whole message, or its start when the server's own text follows
+    bool exact;
+};
+
+const QString kNotChanged = QStringLiteral("Импорт не выполнен, данные не изменены.\n");
+
+const FailureCase kFailures[] = {
+    {"KeyTwiceInTheSource",
+     [](LegacySource& l, TestDatabase&) { l.exec("insert into IZDEL values (11, 'СТ-200 копия', 'Стулья', 1)"); },
+     kNotChanged + "IZDEL → accounts_dep.izdel, запись id=11: id=11 встречается в источнике больше одного раза", true},
+    {"CopyMeetsTheRowWithIdZero",
+     [](LegacySource& l, TestDatabase&) {
+         l.exec("insert into H_TABEL (id, w_id, month, year, smena, d1) values (0, 2, 3, 2026, 1, 5)");
+     },
+     kNotChanged + "H_TABEL → accounts_dep.h_tabel, запись id=0: в accounts_dep.h_tabel уже есть запись с id=0; "
+                   "записи с id<=0 импорт не удаляет, и копия с тем же id с ней совпала",
+     true},
+    {"ValueOutOfTheColumnsRange",
+     [](LegacySource& l, TestDatabase&) { l.exec("insert into OPER values (103, 1, 70000, 1.0, 10)"); },
+     kNotChanged + "OPER → accounts_dep.oper, запись id=103: ", false},
+    {"TextWhereAWholeNumberBelongs",
+     [](LegacySource& l, TestDatabase&) {
+         // A legacy table whose key column holds text.
+         l.exec("drop table WORKERS");
+         l.exec("create table WORKERS (id text, fio text, addr text)");
+         l.exec("insert into WORKERS values ('1', 'Иванов И.И.', null), ('2', 'Петров П.П.', null), "
+                "('3', 'О''Брайен Д.', null), ('7а', 'Семёнов С.С.', null)");
+     },
+     kNotChanged + "WORKERS → accounts_dep.workers, запись id=7а: в поле id значение «7а» не целое число", true},
+    {"RecordOfAMissingOperation",
+     [](LegacySource&, TestDatabase& t) { t.exec("update public.smena set o_id = 999 where id = 2"); },
+     kNotChanged + "smena → accounts_dep.smena, запись id=2: ссылка o_id=999 не найдена в accounts_dep.oper", true},
+    {"OperationOfAMissingKind",
+     [](LegacySource& l, TestDatabase&) { l.exec("update OPER set vid = 55 where id = 101"); },
+     kNotChanged + "OPER → accounts_dep.oper, запись id=101: ссылка vid=55 не найдена в accounts_dep.vid_oper", true},
+    {"RecordOfAWorkerTheOldDatabaseDoesNotKnow",
+     [](LegacySource&, TestDatabase& t) { t.exec("update public.smena set w_id = 9 where id = 3"); },
+     kNotChanged + "smena → accounts_dep.smena, запись id=3: ссылка w_id=9 не найдена в accounts_dep.person", true},
+    {"MissingLegacyTable",
+     [](LegacySource& l, TestDatabase&) { l.exec("drop table NOMENKL"); },
+     kNotChanged + "NOMENKL → accounts_dep.nomenkl: таблица не читается: ", false},
+};
+
+void PrintTo(const FailureCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class ImportFailureTest : public LegacyImportTest, public ::testing::WithParamInterface<FailureCase> {};
+
+TEST_P(ImportFailureTest, NamesTheRowAndChangesNothing)
+{
+    const FailureCase& c = GetParam();
+    fillCurrentWorkshop(target);
+    fillSmallLegacy(legacy, target);
+    const QStringList before = workshopSnapshot(target);
+    c.spoil(legacy, target);
+
+    const QString message = failingImport(2);   // two rows a batch: the faulty row sits in a later batch
+
+    if (c.exact)
+        EXPECT_EQ(message.toStdString(), c.message.toStdString());
+    else
+        EXPECT_TRUE(message.startsWith(c.message) && message.size() > c.message.size()) << message.toStdString();
+    EXPECT_EQ(workshopSnapshot(target).join('\n').toStdString(), before.join('\n').toStdString());
+}
+
+INSTANTIATE_TEST_SUITE_P(Sources, ImportFailureTest, ::testing::ValuesIn(kFailures),
+                         [](const ::testing::TestParamInfo<FailureCase>& info) { return std::string(info.param.name); });
+
 } // namespace
