@@ -46,6 +46,11 @@ int main(int argc, char* argv[])
     // administrator, without a window.
     if (argc > 1 && std::strcmp(argv[1], ImportCommand::kOption) == 0) {
         QCoreApplication app(argc, argv);
+        // The driver's own warnings repeat what the failure message says.
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+            if (type == QtCriticalMsg || type == QtFatalMsg)
+                std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+        });
         QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
         QTextStream out(stdout);
         QTextStream err(stderr);
