@@ -23,7 +23,7 @@ double serverMs(Database& db, QString sql, const QHash<QString, QVariant>& param
 void report(const QString& name, double ms, double serverMs = -1);
 
 // A database of the benchmark's own, copied from the test template
-// (pw_template) and dropped at the end.
+// (pw_template, or the one PW_TEMPLATE names) and dropped at the end.
 class FreshDatabase {
 public:
     explicit FreshDatabase(const QString& prefix);
