@@ -98,7 +98,7 @@ const Step kCopySteps[] = {
     {"accounts_dep.h_tabel", nullptr},
     {"accounts_dep.izdel", "id, marka, nom, massa"},
     {"accounts_dep.nomenkl", "marka, nom"},
-    {"accounts_dep.oper", "id, vid, naimen, cena, i_id"},
+    {"accounts_dep.oper", "id, vid, naimen, cena_old, i_id"},
     {"accounts_dep.vid_oper", "id, vid"},
     {"accounts_dep.workers", "id, fio, addr"},
     {"accounts_dep.smena", "id, w_id, i_id, o_id, kol_vo, brak, smena, cena, color, ok, data, time, vvod"},

@@ -35,11 +35,11 @@ QString quoted(const QString& name)
     return u'"' + name + u'"';
 }
 
-QString columnList(const ImportStep& step)
+QString columnList(const ImportStep& step, bool inTarget)
 {
     QStringList names;
     for (const ImportColumn& c : step.columns)
-        names << quoted(c.name);
+        names << quoted(inTarget ? c.targetName() : c.name);
     return names.join(QStringLiteral(", "));
 }
 
@@ -150,7 +150,7 @@ QString rowJson(const QSqlQuery& source, const ImportStep& step)
     for (int c = 0; c < step.columns.size(); ++c) {
         if (c > 0)
             json += u',';
-        appendJsonString(json, step.columns.at(c).name);
+        appendJsonString(json, step.columns.at(c).targetName());
         json += u':';
         appendValue(json, source.value(c), step.columns.at(c));
     }
@@ -209,7 +209,9 @@ const QVector<ImportStep>& legacyImportSteps()
                   {{QStringLiteral("marka"), Carry::Text}, {QStringLiteral("nom"), Carry::Text}},
                   false});
         QVector<ImportColumn> oper = integers({"id", "vid", "naimen"});
-        oper.append({QStringLiteral("cena"), Carry::Decimal});
+        // The old price: under its own name, since the shift records' price
+        // `cena` is named without its table in the statements that join both.
+        oper.append({QStringLiteral("cena"), Carry::Decimal, QStringLiteral("cena_old")});
         oper.append({QStringLiteral("i_id"), Carry::Integer});
         s.append({QStringLiteral("OPER"), QStringLiteral("accounts_dep.oper"), oper});
         s.append({QStringLiteral("VID_OPER"), QStringLiteral("accounts_dep.vid_oper"),
@@ -307,7 +309,7 @@ int LegacyImport::copyStep(const ImportStep& step)
     cmd.execute();
 
     QSqlQuery source(sourceDb.handle());
-    QString select = QStringLiteral("select ") + columnList(step) + QStringLiteral(" from ") + step.source;
+    QString select = QStringLiteral("select ") + columnList(step, false) + QStringLiteral(" from ") + step.source;
     if (step.sortById)
         select += QStringLiteral(" order by id ASC");
     try {
@@ -317,7 +319,7 @@ int LegacyImport::copyStep(const ImportStep& step)
     }
 
     const QString insert = QStringLiteral("insert into %1 (%2) select %2 from json_populate_recordset(null::%1, :rows::json)")
-                               .arg(step.target, columnList(step));
+                               .arg(step.target, columnList(step, true));
     auto insertRows = [&](const QString& json) {
         QSqlQuery q(m_target.handle());
         execStatement(q, m_target, insert, {{QStringLiteral("rows"), json}});
@@ -428,8 +430,8 @@ void LegacyImport::writeNewLayout(ImportReport& report)
     // operations list and the record editor offer it.
     report.normsAdded = Command(m_target, QStringLiteral(
         "insert into accounts_dep.norm (o_id, norma, prize, price) "
-        "select o.id, 0, 0, o.cena from accounts_dep.oper o "
-        " where o.id > 0 and o.cena is not null "
+        "select o.id, 0, 0, o.cena_old from accounts_dep.oper o "
+        " where o.id > 0 and o.cena_old is not null "
         "   and not exists (select 1 from accounts_dep.norm n where n.o_id = o.id)")).execute();
     // Keys handed out after the import must not meet the imported ones.
     for (const char* table : {"accounts_dep.h_tabel", "accounts_dep.oper", "accounts_dep.vid_oper", "accounts_dep.smena",

@@ -15,8 +15,11 @@ enum class Carry {
 };
 
 struct ImportColumn {
-    QString name;
+    QString name;      // in the source
     Carry carry;
+    QString target;    // in the target, when it is named otherwise there
+
+    QString targetName() const { return target.isEmpty() ? name : target; }
 };
 
 // One table copied by the import: where its rows come from and where they go.

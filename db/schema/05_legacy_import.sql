@@ -20,8 +20,10 @@ BEGIN
   END LOOP;
 END $$;
 
--- The operation's price of the old layout.
-ALTER TABLE accounts_dep.oper ADD COLUMN cena double precision;
+-- The operation's price of the old layout. Not named `cena`: the shift
+-- records' price is named so without its table in the statements that join
+-- the records with their operations.
+ALTER TABLE accounts_dep.oper ADD COLUMN cena_old double precision;
 
 -- Old nomenclature rows arrive without a key: the table assigns one.
 CREATE SEQUENCE accounts_dep.nomenkl_id_seq OWNED BY accounts_dep.nomenkl.id;

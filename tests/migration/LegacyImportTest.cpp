@@ -71,7 +71,7 @@ TEST_F(LegacyImportTest, CopiesEveryTableWithItsKeysAndReferences)
     EXPECT_EQ(target.count("select count(*) from cmn_classifier.item where s_caption = 'Стулья' and id_level = 2"), 1);
     EXPECT_EQ(text("select string_agg(concat_ws('/', marka, nom), ', ' order by marka) from accounts_dep.nomenkl"),
               "СТ-100/Стулья, Т-1/Столы");
-    EXPECT_EQ(text("select string_agg(concat_ws('/', id, vid, naimen, cena, i_id), ', ' order by id) from accounts_dep.oper"),
+    EXPECT_EQ(text("select string_agg(concat_ws('/', id, vid, naimen, cena_old, i_id), ', ' order by id) from accounts_dep.oper"),
               "100/1/0/2.5/10, 101/2/1/3.75/11, 102/1/0/12");
     EXPECT_EQ(text("select string_agg(id || '/' || trim(vid), ', ' order by id) from accounts_dep.vid_oper"),
               "1/Резка, 2/Окраска КРАСКА, 7777/хоз. работы");
