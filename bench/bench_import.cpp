@@ -153,18 +153,29 @@ int main(int argc, char** argv)
     std::printf("generated the legacy database in %.1f s\n", timer.elapsed() / 1000.0);
 
     // The import, as the menu item or the command line runs it.
+    if (qEnvironmentVariableIsSet("PW_BENCH_LOG_SLOW"))
+        exec(target, QStringLiteral("set log_min_duration_statement = 300"));
     LegacyImport import(legacy, target, main);
     QElapsedTimer stepTimer;
     QElapsedTimer sinceResponsive;
     qint64 longestGap = 0;
+    QString lastEvent = QStringLiteral("start");
+    QString longestAfter;
     QVector<double> stepMs;
     import.keepResponsive = [&] {
-        longestGap = qMax(longestGap, sinceResponsive.elapsed());
+        if (sinceResponsive.elapsed() > longestGap) {
+            longestGap = sinceResponsive.elapsed();
+            longestAfter = lastEvent;
+        }
         sinceResponsive.restart();
     };
-    import.onTableDone = [&](const QString&, int) {
+    import.onProgress = [&](const QString& source, int copied, int total) {
+        lastEvent = LegacyImport::progressText(source, copied, total);
+    };
+    import.onTableDone = [&](const QString& source, int) {
         stepMs.append(stepTimer.nsecsElapsed() / 1e6);
         stepTimer.restart();
+        lastEvent = source + QStringLiteral(" done");
     };
     timer.restart();
     stepTimer.start();
@@ -220,6 +231,7 @@ int main(int argc, char** argv)
                 rows / (importMs / 1000), report.workersWritten, report.normsAdded);
     std::printf("bulk copy of the same rows: %.2f s, %.0f rows/s\n", bulkMs / 1000, rows / (bulkMs / 1000));
     std::printf("ratio import / bulk copy: %.1f\n", importMs / bulkMs);
-    std::printf("longest stretch without repainting: %lld ms\n", static_cast<long long>(longestGap));
+    std::printf("longest stretch without repainting: %lld ms (after \"%s\")\n", static_cast<long long>(longestGap),
+                qPrintable(longestAfter));
     return 0;
 }

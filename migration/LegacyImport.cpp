@@ -285,7 +285,11 @@ ImportReport LegacyImport::run()
                 onTableDone(step.source, report.tables.last().rows);
         }
         writeNewLayout(report);
+        if (keepResponsive)
+            keepResponsive();
         checkReferences();
+        if (keepResponsive)
+            keepResponsive();
         tx.commit();
     } catch (const ImportError&) {
         throw;
@@ -307,6 +311,8 @@ int LegacyImport::copyStep(const ImportStep& step)
 
     Command cmd(m_target, QStringLiteral("delete from ") + step.target + QStringLiteral(" where id>0"));
     cmd.execute();
+    if (keepResponsive)
+        keepResponsive();
 
     QSqlQuery source(sourceDb.handle());
     QString select = QStringLiteral("select ") + columnList(step, false) + QStringLiteral(" from ") + step.source;
@@ -433,6 +439,8 @@ void LegacyImport::writeNewLayout(ImportReport& report)
         "select o.id, 0, 0, o.cena_old from accounts_dep.oper o "
         " where o.id > 0 and o.cena_old is not null "
         "   and not exists (select 1 from accounts_dep.norm n where n.o_id = o.id)")).execute();
+    if (keepResponsive)
+        keepResponsive();
     // Keys handed out after the import must not meet the imported ones.
     for (const char* table : {"accounts_dep.h_tabel", "accounts_dep.oper", "accounts_dep.vid_oper", "accounts_dep.smena",
                               "accounts_dep.person"}) {
@@ -474,6 +482,8 @@ void LegacyImport::checkReferences()
             if (broken.next())
                 fail(step, QStringLiteral("запись id=%1").arg(broken.value(0).toString()),
                      QStringLiteral("ссылка %1=%2 не найдена в %3").arg(column, broken.value(1).toString(), parent));
+            if (keepResponsive)
+                keepResponsive();
         }
     }
     exec(m_target, QStringLiteral("set constraints all immediate"));
