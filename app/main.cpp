@@ -3,10 +3,15 @@
 #include "app/DialogService.h"
 #include "app/TForm23.h"
 #include "app/WindowOwner.h"
+#include "migration/ImportCommand.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QTextStream>
+#include <cstdio>
+#include <cstring>
 #include <QTranslator>
 
 namespace {
@@ -37,6 +42,20 @@ private:
 
 int main(int argc, char* argv[])
 {
+    // piecework --import-legacy [database server]: the legacy import for an
+    // administrator, without a window.
+    if (argc > 1 && std::strcmp(argv[1], ImportCommand::kOption) == 0) {
+        QCoreApplication app(argc, argv);
+        // The driver's own warnings repeat what the failure message says.
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+            if (type == QtCriticalMsg || type == QtFatalMsg)
+                std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+        });
+        QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+        QTextStream out(stdout);
+        QTextStream err(stderr);
+        return ImportCommand::run(app.arguments().mid(2), out, err);
+    }
     WidgetDialogService dialogs;
     Application app(argc, argv, dialogs);
     QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));

@@ -84,6 +84,7 @@ FreshDatabase::FreshDatabase(const QString& prefix)
     m_admin.setConnectionText(connectionText(QStringLiteral("postgres"), QStringLiteral("localhost")));
     m_admin.open();
     Command(m_admin, QStringLiteral("drop database if exists %1").arg(m_name)).execute();
+    // PW_TEMPLATE names another template, as for the tests.
     const QByteArray templ = qgetenv("PW_TEMPLATE");
     Command(m_admin, QStringLiteral("create database %1 template %2")
                          .arg(m_name, templ.isEmpty() ? QStringLiteral("pw_template") : QString::fromUtf8(templ)))

@@ -27,7 +27,7 @@ double explainMs(Database& db, QString sql, const QHash<QString, QVariant>& para
 void report(const QString& name, double ms, double serverMs = -1);
 
 // A database of the benchmark's own, copied from the test template
-// (pw_template) and dropped at the end.
+// (pw_template, or the one PW_TEMPLATE names) and dropped at the end.
 class FreshDatabase {
 public:
     explicit FreshDatabase(const QString& prefix);

@@ -14,6 +14,7 @@
 #include "journal/JournalGrid.h"
 #include "journal/RecordEntry.h"
 #include "journal/TForm11.h"
+#include "migration/LegacyImportHost.h"
 #include "catalogs/TForm4.h"
 #include "reports/TForm18.h"
 
@@ -208,8 +209,27 @@ bool TForm1::FormCreate(const QStringList& arguments)
     RadioButton1->setChecked(true);
     RadioButtonClick(1);
     currentShiftQuery = &m_dm->Smena1;
+    if (!LegacyImport)
+        LegacyImport = new LegacyImportHost(m_dm->ADO_DB, m_ctx.dialogs, this);
+    connect(ActImport, &QAction::triggered, this, &TForm1::N12Click, Qt::UniqueConnection);
+    connect(ActDbStructure, &QAction::triggered, this, &TForm1::N16Click, Qt::UniqueConnection);
     Timer1->start();
     return true;
+}
+
+void TForm1::N12Click()
+{
+    // No version check (and its box) while the import's transaction is open.
+    const bool checking = Timer1->isActive();
+    Timer1->stop();
+    LegacyImport->N12Click();
+    if (checking)
+        Timer1->start();
+}
+
+void TForm1::N16Click()
+{
+    LegacyImport->N16Click();
 }
 
 Dataset& TForm1::shiftQuery(int shift) const

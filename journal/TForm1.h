@@ -8,6 +8,7 @@
 #include <functional>
 
 class DBGrid;
+class LegacyImportHost;
 class Dataset;
 class QAction;
 class QCheckBox;
@@ -102,6 +103,9 @@ public:
     QAction* ActExit;
     QAction* ActImport;
     QAction* ActDbStructure;
+    // The hidden items' import, its connections and its label Label1;
+    // made when the connection is open.
+    LegacyImportHost* LegacyImport = nullptr;
 
     // Handlers.
     void FormActivate();
@@ -133,6 +137,9 @@ public:
     void ActPricesExecute();
     // "Ср.сд./хоз. работы": the maintenance works journal on the journal date.
     void Button5Click();
+    // Hidden items "Импорт" and "Структура БД".
+    void N12Click();
+    void N16Click();
 
 protected:
     void showEvent(QShowEvent* event) override;

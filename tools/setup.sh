@@ -7,7 +7,7 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 packages=(
   build-essential cmake pkg-config git
   qt6-base-dev qt6-translations-l10n libqt6sql6-odbc
-  unixodbc unixodbc-dev odbc-postgresql
+  unixodbc unixodbc-dev odbc-postgresql libsqliteodbc
   postgresql postgresql-client postgresql-server-dev-15
   libxlsxwriter-dev libgtest-dev googletest
   fonts-dejavu-core xvfb x11-apps imagemagick poppler-utils xdg-utils unzip
