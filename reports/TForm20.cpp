@@ -23,31 +23,50 @@ constexpr double kNetX = 155, kNetW = 33.5;   // clear of the frame
 
 } // namespace
 
-TForm20::TForm20(Database& db) : ReportLayout(db, QStringLiteral("w_Report"), 18), w_Report(m_query)
+TForm20::TForm20(Database& db) : ReportLayout(db, QStringLiteral("w_Report"), 4), w_Report(m_query)
 {
+    // The worker's maintenance work and average piecework are summed once
+    // per worker (f) instead of by eight sub-queries on every row. Besides
+    // the shift rows there is one row (maint=1) for every worker with
+    // maintenance records in the period, so that a worker with maintenance
+    // work or average piecework alone has his section, also when a product
+    // filter hides his shift rows.
+    m_maintenanceRows = true;
     w_Report.clearSql();
-    w_Report.addSql("select s_caption fio, izdel.marka, vid_oper.vid, oper.naimen, sum(time) as sum_time,");
-    w_Report.addSql("sum(smena.kol_vo)::numeric as kolvo, sum(smena.brak) as brk, sum((kol_vo-brak)*");
-    w_Report.addSql("smena.cena) as summa, color, sum(prize*(kol_vo-brak)*cena/100) as s_prize,");
-    w_Report.addSql("(select coalesce(sum(f.cnt*f.price),0)::numeric(10,2) f_sum7 from accounts_dep.fatigue f where f.d_date<:data2 and f.d_date>=:data1 and f.id_p=smena.w_id and f.id_o=7777 and f.i_night=0),");
-    w_Report.addSql("(select coalesce(sum(f.cnt*f.price),0)::numeric(10,2) f_sum7_n from accounts_dep.fatigue f where f.d_date<:data4 and f.d_date>=:data3 and f.id_p=smena.w_id and f.id_o=7777 and f.i_night=1),");
-    w_Report.addSql("(select coalesce(sum(f.cnt*f.price),0)::numeric(10,2) f_sum8 from accounts_dep.fatigue f where f.d_date<:data6 and f.d_date>=:data5 and f.id_p=smena.w_id and f.id_o=7778 and f.i_night=0),");
-    w_Report.addSql("(select coalesce(sum(f.cnt*f.price),0)::numeric(10,2) f_sum8_n from accounts_dep.fatigue f where f.d_date<:data8 and f.d_date>=:data7 and f.id_p=smena.w_id and f.id_o=7778 and f.i_night=1),");
-    w_Report.addSql("(select coalesce(sum(f.cnt),0)::numeric(10,2) f_sum7h from accounts_dep.fatigue f where f.d_date<:data12 and f.d_date>=:data11 and f.id_p=smena.w_id and f.id_o=7777 and f.i_night=0),");
-    w_Report.addSql("(select coalesce(sum(f.cnt),0)::numeric(10,2) f_sum7h_n from accounts_dep.fatigue f where f.d_date<:data14 and f.d_date>=:data13 and f.id_p=smena.w_id and f.id_o=7777 and f.i_night=1),");
-    w_Report.addSql("(select coalesce(sum(f.cnt),0)::numeric(10,2) f_sum8h from accounts_dep.fatigue f where f.d_date<:data16 and f.d_date>=:data15 and f.id_p=smena.w_id and f.id_o=7778 and f.i_night=0),");
-    w_Report.addSql("(select coalesce(sum(f.cnt),0)::numeric(10,2) f_sum8h_n from accounts_dep.fatigue f where f.d_date<:data18 and f.d_date>=:data17 and f.id_p=smena.w_id and f.id_o=7778 and f.i_night=1)");
-    w_Report.addSql("from cmn_contractor.person person,accounts_dep.izdel,accounts_dep.oper,accounts_dep.smena,accounts_dep.vid_oper ");
-    w_Report.addSql("where smena.o_id=oper.id and smena.w_id=s_code::integer and smena.i_id=izdel.id ");
-    w_Report.addSql("and smena.o_id=oper.id and w_id=s_code::integer and oper.vid=vid_oper.id ");
-    w_Report.addSql("and smena.data<:data10 and smena.data>=:data9 ");
-    w_Report.addSql("group by fio, marka,vid_oper.vid, oper.naimen, color, w_id ");
-    w_Report.addSql("order by fio, marka, vid_oper.vid, oper.naimen");
+    w_Report.addSql("with f as (select f.id_p,");
+    w_Report.addSql(" coalesce(sum(f.cnt*f.price) filter (where f.id_o=7777 and f.i_night=0),0)::numeric(10,2) f_sum7,");
+    w_Report.addSql(" coalesce(sum(f.cnt*f.price) filter (where f.id_o=7777 and f.i_night=1),0)::numeric(10,2) f_sum7_n,");
+    w_Report.addSql(" coalesce(sum(f.cnt*f.price) filter (where f.id_o=7778 and f.i_night=0),0)::numeric(10,2) f_sum8,");
+    w_Report.addSql(" coalesce(sum(f.cnt*f.price) filter (where f.id_o=7778 and f.i_night=1),0)::numeric(10,2) f_sum8_n,");
+    w_Report.addSql(" coalesce(sum(f.cnt) filter (where f.id_o=7777 and f.i_night=0),0)::numeric(10,2) f_sum7h,");
+    w_Report.addSql(" coalesce(sum(f.cnt) filter (where f.id_o=7777 and f.i_night=1),0)::numeric(10,2) f_sum7h_n,");
+    w_Report.addSql(" coalesce(sum(f.cnt) filter (where f.id_o=7778 and f.i_night=0),0)::numeric(10,2) f_sum8h,");
+    w_Report.addSql(" coalesce(sum(f.cnt) filter (where f.id_o=7778 and f.i_night=1),0)::numeric(10,2) f_sum8h_n");
+    w_Report.addSql(" from accounts_dep.fatigue f where f.d_date<:data2 and f.d_date>=:data1 group by f.id_p),");
+    w_Report.addSql("s as (select s_caption fio, izdel.marka, vid_oper.vid, oper.naimen, sum(time) as sum_time,");
+    w_Report.addSql(" sum(smena.kol_vo)::numeric as kolvo, sum(smena.brak) as brk, sum((kol_vo-brak)*");
+    w_Report.addSql(" smena.cena) as summa, color, sum(prize*(kol_vo-brak)*cena/100) as s_prize, w_id");
+    w_Report.addSql(" from cmn_contractor.person person,accounts_dep.izdel,accounts_dep.oper,accounts_dep.smena,accounts_dep.vid_oper ");
+    w_Report.addSql(" where smena.o_id=oper.id and smena.w_id=s_code::integer and smena.i_id=izdel.id and oper.vid=vid_oper.id ");
+    w_Report.addSql(" and smena.data<:data4 and smena.data>=:data3 ");
+    w_Report.addSql(" group by fio, marka,vid_oper.vid, oper.naimen, color, w_id)");
+    w_Report.addSql("select s.fio, s.marka, s.vid, s.naimen, s.sum_time, s.kolvo, s.brk, s.summa, s.color, s.s_prize,");
+    w_Report.addSql(" coalesce(f.f_sum7,0)::numeric(10,2) f_sum7, coalesce(f.f_sum7_n,0)::numeric(10,2) f_sum7_n,");
+    w_Report.addSql(" coalesce(f.f_sum8,0)::numeric(10,2) f_sum8, coalesce(f.f_sum8_n,0)::numeric(10,2) f_sum8_n,");
+    w_Report.addSql(" coalesce(f.f_sum7h,0)::numeric(10,2) f_sum7h, coalesce(f.f_sum7h_n,0)::numeric(10,2) f_sum7h_n,");
+    w_Report.addSql(" coalesce(f.f_sum8h,0)::numeric(10,2) f_sum8h, coalesce(f.f_sum8h_n,0)::numeric(10,2) f_sum8h_n, s.w_id, 0 maint");
+    w_Report.addSql("from s left join f on f.id_p=s.w_id");
+    w_Report.addSql("union all");
+    w_Report.addSql("select person.s_caption, null, null, null, 0, 0, 0, 0, null, 0,");
+    w_Report.addSql(" f.f_sum7, f.f_sum7_n, f.f_sum8, f.f_sum8_n, f.f_sum7h, f.f_sum7h_n, f.f_sum8h, f.f_sum8h_n, f.id_p::integer, 1");
+    w_Report.addSql("from f join cmn_contractor.person person on person.s_code::integer=f.id_p");
+    w_Report.addSql("order by fio, w_id, maint, marka, vid, naimen");
 
     m_def.reportHeader.height = addTitle(m_def.reportHeader);
 
     // Worker: his name and the titles of the last four detail columns.
-    Group& byWorker = m_def.addGroup(QStringLiteral("fio"), QStringLiteral("fio"));
+    // Keyed by id, so that namesakes stay apart.
+    Group& byWorker = m_def.addGroup(QStringLiteral("fio"), QStringLiteral("w_id"));
     Band& wh = byWorker.header;
     wh.height = 6;
     wh.background = groupShade();
@@ -61,6 +80,7 @@ TForm20::TForm20(Database& db) : ReportLayout(db, QStringLiteral("w_Report"), 18
 
     Band& d = m_def.detail;
     d.height = 4;
+    d.printWhen = QStringLiteral("maint = 0");   // the maintenance row carries money for the footer only
     d.addField({kMarkaX + 1, 0, kMarkaW - 1, 4}, QStringLiteral("marka")).setName("marka").setFont(smallFont());
     d.addField({kVidX, 0, kVidW, 4}, QStringLiteral("vid")).setName("vid").setFont(smallFont()).setAlignment(kCentre);
     d.addField({kColorX, 0, kColorW, 4}, QStringLiteral("color")).setName("color").setFont(smallFont()).setAlignment(kCentre);
@@ -92,11 +112,13 @@ TForm20::TForm20(Database& db) : ReportLayout(db, QStringLiteral("w_Report"), 18
     const QString hours = QStringLiteral("SUM(sum_time) + f_sum7h + f_sum7h_n + f_sum8h + f_sum8h_n");
     // The average price of an hour of piece work; 0 when he has no hours.
     const QString perHour = QStringLiteral("IF(SUM(sum_time) = 0, 0, SUM(summa) / SUM(sum_time))");
+    // Money prints with two decimals on every row; the hours of the
+    // maintenance rows as they are stored.
     const struct {
         const char* label;
         const char* name;
         QString hours, gross;
-        const char* mask;
+        const char* hoursMask;
     } rows[] = {
         {"Хоз. раб. (дн.)", "F7", "f_sum7h", "f_sum7", ""},
         {"Хоз. раб. (нч.)", "F7n", "f_sum7h_n", "f_sum7_n", ""},
@@ -106,15 +128,18 @@ TForm20::TForm20(Database& db) : ReportLayout(db, QStringLiteral("w_Report"), 18
         {"Итого:", "Total", hours, money, "#0.00"},
         {"Цена ср. сд. за 1 ч.:", "PerHour", QString(), perHour, "#0.00"},
     };
+    const QString moneyMask = QStringLiteral("#0.00");
     double y = top + rowH;
     for (const auto& r : rows) {
         const QString name = QString::fromLatin1(r.name);
-        const QString mask = QString::fromLatin1(r.mask);
         wf.addLabel({kRowX, y, kRowW, rowH}, QString::fromUtf8(r.label)).setFont(headingFont());
         if (!r.hours.isEmpty())
-            wf.addExpression({kHoursX, y, kHoursW, rowH}, r.hours, mask).setName(name + "Hours").setFont(headingFont()).setAlignment(kRight);
-        wf.addExpression({kGrossX, y, kGrossW, rowH}, r.gross, mask).setName(name).setFont(headingFont()).setAlignment(kRight);
-        wf.addExpression({kNetX, y, kNetW, rowH}, QStringLiteral("(%1) / 1.2").arg(r.gross), mask)
+            wf.addExpression({kHoursX, y, kHoursW, rowH}, r.hours, QString::fromLatin1(r.hoursMask))
+                .setName(name + "Hours")
+                .setFont(headingFont())
+                .setAlignment(kRight);
+        wf.addExpression({kGrossX, y, kGrossW, rowH}, r.gross, moneyMask).setName(name).setFont(headingFont()).setAlignment(kRight);
+        wf.addExpression({kNetX, y, kNetW, rowH}, QStringLiteral("(%1) / 1.2").arg(r.gross), moneyMask)
             .setName(name + "Net")
             .setFont(headingFont())
             .setAlignment(kRight);

@@ -25,6 +25,7 @@ struct CompiledBand {
     const Band* band = nullptr;
     BandKind kind = BandKind::Detail;
     int group = -1;
+    Expression printWhen;   // invalid: always printed
     std::vector<CompiledItem> items;
 
     bool isEmpty() const { return band->isEmpty(); }
@@ -225,6 +226,8 @@ private:
         out.band = &band;
         out.kind = kind;
         out.group = group;
+        if (!band.printWhen.trimmed().isEmpty())
+            out.printWhen = compiler.compile(band.printWhen, group);
         for (const Item& item : band.items) {
             CompiledItem ci;
             ci.item = &item;
@@ -378,6 +381,8 @@ private:
     void place(const CompiledBand& band)
     {
         if (band.isEmpty())
+            return;
+        if (band.printWhen.isValid() && !band.printWhen.evaluate(*this).isTrue())
             return;
         double height = prepare(band, m_prepared);
         // A band never splits: one that does not fit starts a new page

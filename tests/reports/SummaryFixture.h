@@ -18,13 +18,20 @@
 // are inside.
 void addSummaryWorkshop(TestDatabase& db);
 
+// Added to the workshop: two workers named "Кузнецов К.К." (4 and 5) and
+// two nomenclature groups named "Группа Г" (504 and 505). Worker 4 makes
+// 10.00 in each group and has maintenance work of 11.00 in 504 and 7.00
+// in 505; worker 5 makes 20.00 in 505 and has maintenance work of 22.00
+// there.
+void addNamesakes(TestDatabase& db);
+
 inline const QDate kFrom(2026, 11, 1);
 inline const QDate kTo(2026, 12, 1);
 
-// Binds the period, sets the product-type filter ("" none), opens the
-// layout's query and prepares the pages.
-const report::PageModel& prepareLayout(ReportLayout& layout, const QDate& from, const QDate& to,
-                                       const QString& filter = QString());
+// Binds the period, sets the product type as the reports window does (0
+// all, 1 finished goods, 2 blanks), opens the layout's query and prepares
+// the pages.
+const report::PageModel& prepareLayout(ReportLayout& layout, const QDate& from, const QDate& to, int productType = 0);
 
 // The texts printed for an item, without the blanks around them.
 QStringList printed(const report::PageModel& model, const QString& item);

@@ -1,0 +1,84 @@
+#include "tests/reports/GivenStatements.h"
+
+#include "db/Dataset.h"
+
+#include <QStringList>
+#include <algorithm>
+
+namespace Given {
+
+QString workersReportSql()
+{
+    return QStringList{
+        "select person.s_caption fio, sum(smena.kol_vo-smena.brak)::numeric(10,2) as kolvo,vid_oper.vid, ",
+        "sum((kol_vo-brak)*smena.cena)::numeric(10,2) as summa,izdel.nom, oper.naimen, color,",
+        "(select coalesce(sum(f.cnt*f.price),0)::numeric(10,2) f_sum7 from accounts_dep.fatigue f where f.d_date<:data4 and f.d_date>=:data3 and f.id_p=smena.w_id and f.id_nom=izdel.id_nom and f.id_o=7777),",
+        "(select coalesce(sum(f.cnt*f.price),0)::numeric(10,2) f_sum8 from accounts_dep.fatigue f where f.d_date<:data6 and f.d_date>=:data5 and f.id_p=smena.w_id and f.id_nom=izdel.id_nom and f.id_o=7778),",
+        "(select coalesce(sum(f.cnt*f.price),0)::numeric(10,2) f_sum78 from accounts_dep.fatigue f where f.d_date<:data8 and f.d_date>=:data7 and f.id_p=smena.w_id),",
+        "(select coalesce(sum(f.cnt*f.price),0)::numeric(10,2) f_sum7_all from accounts_dep.fatigue f where f.d_date<:data10 and f.d_date>=:data9 and f.id_o=7777),",
+        "(select coalesce(sum(f.cnt*f.price),0)::numeric(10,2) f_sum8_all from accounts_dep.fatigue f where f.d_date<:data12 and f.d_date>=:data11 and f.id_o=7778)",
+        "from cmn_contractor.person person,accounts_dep.smena,accounts_dep.izdel,accounts_dep.vid_oper,",
+        "accounts_dep.oper where w_id=s_code::integer and izdel.id=smena.i_id and vid_oper.id=oper.vid",
+        "and oper.id=smena.o_id and smena.data<:data2 and smena.data>=:data1",
+        "group by fio, izdel.nom, vid_oper.vid, smena.w_id, izdel.id_nom, oper.naimen, color",
+        "order by fio, izdel.nom",
+    }.join(QLatin1Char('\n'));
+}
+
+QString detailedWorkersReportSql()
+{
+    return QStringList{
+        "select s_caption fio, izdel.marka, vid_oper.vid, oper.naimen, sum(time) as sum_time,",
+        "sum(smena.kol_vo)::numeric as kolvo, sum(smena.brak) as brk, sum((kol_vo-brak)*",
+        "smena.cena) as summa, color, sum(prize*(kol_vo-brak)*cena/100) as s_prize,",
+        "(select coalesce(sum(f.cnt*f.price),0)::numeric(10,2) f_sum7 from accounts_dep.fatigue f where f.d_date<:data2 and f.d_date>=:data1 and f.id_p=smena.w_id and f.id_o=7777 and f.i_night=0),",
+        "(select coalesce(sum(f.cnt*f.price),0)::numeric(10,2) f_sum7_n from accounts_dep.fatigue f where f.d_date<:data4 and f.d_date>=:data3 and f.id_p=smena.w_id and f.id_o=7777 and f.i_night=1),",
+        "(select coalesce(sum(f.cnt*f.price),0)::numeric(10,2) f_sum8 from accounts_dep.fatigue f where f.d_date<:data6 and f.d_date>=:data5 and f.id_p=smena.w_id and f.id_o=7778 and f.i_night=0),",
+        "(select coalesce(sum(f.cnt*f.price),0)::numeric(10,2) f_sum8_n from accounts_dep.fatigue f where f.d_date<:data8 and f.d_date>=:data7 and f.id_p=smena.w_id and f.id_o=7778 and f.i_night=1),",
+        "(select coalesce(sum(f.cnt),0)::numeric(10,2) f_sum7h from accounts_dep.fatigue f where f.d_date<:data12 and f.d_date>=:data11 and f.id_p=smena.w_id and f.id_o=7777 and f.i_night=0),",
+        "(select coalesce(sum(f.cnt),0)::numeric(10,2) f_sum7h_n from accounts_dep.fatigue f where f.d_date<:data14 and f.d_date>=:data13 and f.id_p=smena.w_id and f.id_o=7777 and f.i_night=1),",
+        "(select coalesce(sum(f.cnt),0)::numeric(10,2) f_sum8h from accounts_dep.fatigue f where f.d_date<:data16 and f.d_date>=:data15 and f.id_p=smena.w_id and f.id_o=7778 and f.i_night=0),",
+        "(select coalesce(sum(f.cnt),0)::numeric(10,2) f_sum8h_n from accounts_dep.fatigue f where f.d_date<:data18 and f.d_date>=:data17 and f.id_p=smena.w_id and f.id_o=7778 and f.i_night=1)",
+        "from cmn_contractor.person person,accounts_dep.izdel,accounts_dep.oper,accounts_dep.smena,accounts_dep.vid_oper ",
+        "where smena.o_id=oper.id and smena.w_id=s_code::integer and smena.i_id=izdel.id ",
+        "and smena.o_id=oper.id and w_id=s_code::integer and oper.vid=vid_oper.id ",
+        "and smena.data<:data10 and smena.data>=:data9 ",
+        "group by fio, marka,vid_oper.vid, oper.naimen, color, w_id ",
+        "order by fio, marka, vid_oper.vid, oper.naimen",
+    }.join(QLatin1Char('\n'));
+}
+
+Rows readRows(Database& db, const QString& sql, int parameterCount, const QDate& from, const QDate& to,
+              const QStringList& columns, bool skipMaintenance)
+{
+    Dataset q(db);
+    q.setSql(sql);
+    for (int i = 1; i <= parameterCount; ++i)
+        q.setParam(QStringLiteral("data%1").arg(i), i % 2 == 1 ? from : to);
+    q.open();
+    Rows out;
+    out.columns = columns.isEmpty() ? q.fieldNames() : columns;
+    QVector<int> indexes;
+    for (const QString& c : out.columns)
+        indexes << q.fieldIndex(c);
+    const int maint = q.fieldIndex(QStringLiteral("maint"));
+    for (int r = 0; r < q.recordCount(); ++r) {
+        if (skipMaintenance && maint >= 0 && q.valueAt(r, maint).toInt() == 1)
+            continue;
+        QStringList values;
+        for (int c : indexes) {
+            const QVariant v = c < 0 ? QVariant(QStringLiteral("<no column>")) : q.valueAt(r, c);
+            if (v.isNull())
+                values << QStringLiteral("<null>");
+            else if (v.metaType().id() == QMetaType::Double)
+                values << QString::number(v.toDouble(), 'g', 12);
+            else
+                values << v.toString();
+        }
+        out.rows << values.join(QLatin1Char('|'));
+    }
+    std::sort(out.rows.begin(), out.rows.end());
+    return out;
+}
+
+} // namespace Given
