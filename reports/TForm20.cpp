@@ -70,7 +70,7 @@ TForm20::TForm20(Database& db) : ReportLayout(db, QStringLiteral("w_Report"), 4)
     Band& wh = byWorker.header;
     wh.height = 6;
     wh.background = groupShade();
-    wh.addField({0, 0, kTimeX, 6}, QStringLiteral("fio")).setName("fio").setFont(headingFont());
+    wh.addField({0, 0, kTimeX, 6}, QStringLiteral("fio")).setName("fio").setFont(headingFont()).setWordWrap();
     const struct {
         double x, w;
         const char* text;

@@ -42,7 +42,7 @@ TForm21::TForm21(Database& db) : ReportLayout(db, QStringLiteral("i_Report"), 2)
     Group& byGroup = m_def.addGroup(QStringLiteral("nom"), QStringLiteral("id_nom"));
     byGroup.header.height = 6;
     byGroup.header.background = groupShade();
-    byGroup.header.addField({0, 0, kWidth, 6}, QStringLiteral("nom")).setName("nom").setFont(headingFont());
+    byGroup.header.addField({0, 0, kWidth, 6}, QStringLiteral("nom")).setName("nom").setFont(headingFont()).setWordWrap();
 
     Band& d = m_def.detail;
     d.height = 4.5;

@@ -308,14 +308,22 @@ private:
         for (size_t i = 0; i < band.items.size(); ++i) {
             const Item& item = *band.items[i].item;
             PreparedText& p = texts[i];
-            p.text = textOf(band.items[i]);
             p.height = item.rect.height();
-            if (item.wordWrap && (item.kind == ItemKind::Label || item.kind == ItemKind::Field
-                                  || item.kind == ItemKind::Expression)) {
-                const auto wrapped = m_metrics.wrap(p.text, item.font, item.rect.width());
+            if (item.kind != ItemKind::Label && item.kind != ItemKind::Field && item.kind != ItemKind::Expression) {
+                p.text.clear();
+                continue;
+            }
+            p.text = textOf(band.items[i]);
+            // A text stays within its item and the printable width: broken
+            // into lines where the item wraps, otherwise cut with an ellipsis.
+            const double width = qMin(item.rect.right(), m_def.page.printableWidth()) - item.rect.left();
+            if (item.wordWrap) {
+                const auto wrapped = m_metrics.wrap(p.text, item.font, width);
                 p.text = wrapped.text;
                 p.height = qMax(p.height, wrapped.height);
                 height = qMax(height, item.rect.top() + p.height);
+            } else {
+                p.text = m_metrics.elide(p.text, item.font, width);
             }
         }
         return height;
@@ -366,8 +374,11 @@ private:
                 t.rect = r;
                 t.text = texts[i].text;
                 t.font = item.font;
-                t.alignment = item.wordWrap ? ((item.alignment & Qt::AlignHorizontal_Mask) | Qt::AlignTop)
-                                            : item.alignment;
+                // Lines of a wrapped text run down from the item's top; a
+                // text that fits on one line keeps the item's alignment.
+                t.alignment = item.wordWrap && texts[i].text.contains(QLatin1Char('\n'))
+                                  ? ((item.alignment & Qt::AlignHorizontal_Mask) | Qt::AlignTop)
+                                  : item.alignment;
                 t.color = item.color;
                 t.item = item.name;
                 t.band = bandIndex;
