@@ -8,9 +8,11 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QUrl>
 #include <cmath>
+#include <optional>
 
 namespace {
 
@@ -35,6 +37,43 @@ QString numberText(double number)
 bool fitsACell(const QString& text)
 {
     return text.size() <= Sheet::MaxTextLength;
+}
+
+// A text that a spreadsheet would take as a number when typed: an optional
+// minus, digits, and decimals after a comma (the Russian decimal sign) or a
+// point (as the database gives decimals). A leading zero before more digits
+// ("0042") marks a code, not a number, and stays text; so do group
+// separators, units and anything a double cannot hold to the digit.
+std::optional<double> numberInText(const QString& text)
+{
+    static const QRegularExpression form(QStringLiteral("^-?(0|[1-9][0-9]*)([.,][0-9]+)?$"));
+    if (!form.match(text).hasMatch())
+        return std::nullopt;
+    int digits = 0;
+    for (QChar ch : text)
+        digits += ch.isDigit() ? 1 : 0;
+    if (digits > 15)
+        return std::nullopt;
+    QString plain = text;
+    plain.replace(QLatin1Char(','), QLatin1Char('.'));
+    bool ok = false;
+    const double value = plain.toDouble(&ok);
+    if (!ok || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+// The plain text write: a number when the text reads as one and the cell
+// is not formatted as text, else the text.
+void setTextOrNumber(Sheet& sheet, int row, int column, const QString& text)
+{
+    const Cell* existing = sheet.cell(row, column);
+    const bool keptAsText = existing && existing->textFormat;
+    const std::optional<double> number = keptAsText ? std::nullopt : numberInText(text);
+    if (number)
+        sheet.setNumber(row, column, *number);
+    else
+        sheet.setText(row, column, text);
 }
 
 } // namespace
@@ -63,7 +102,8 @@ int ExcelExporter::WriteCell(int sheet, int column, int row, const QString& text
 {
     if (text.isEmpty())
         return 1;
-    return write(sheet, column, row, Format{}, fitsACell(text), [&](Sheet& s, int r, int c) { s.setText(r, c, text); });
+    return write(sheet, column, row, Format{}, fitsACell(text),
+                 [&](Sheet& s, int r, int c) { setTextOrNumber(s, r, c, text); });
 }
 
 int ExcelExporter::WriteCell(int sheet, int column, int row, double number)
@@ -78,7 +118,12 @@ int ExcelExporter::WriteCellFormatted(int sheet, int column, int row, const QStr
     if (text.isEmpty())
         return 1;
     return write(sheet, column, row, Format{true, asText, autofit, bold}, fitsACell(text),
-                 [&](Sheet& s, int r, int c) { s.setText(r, c, text); });
+                 [&](Sheet& s, int r, int c) {
+        if (asText)
+            s.setText(r, c, text);
+        else
+            setTextOrNumber(s, r, c, text);
+    });
 }
 
 int ExcelExporter::WriteCellFormatted(int sheet, int column, int row, double number, bool asText, bool autofit,

@@ -34,12 +34,14 @@ public:
     // a new file and opens it for the user. Nothing happens without a workbook
     // or with false. -1 only when the file could not be written.
     int SetVisible(bool visible);
-    // A text cell, or a number cell, as the caller passes it. An empty text
+    // A number cell for a number, and for a text that reads as a number
+    // ("12,5", "-3", "1.25"; not "0042", "1 000" or "12 кг") unless the cell
+    // has the text format; any other text is a text cell. An empty text
     // leaves the cell as it was. The cell keeps its format.
     int WriteCell(int sheet, int column, int row, const QString& text);
     int WriteCell(int sheet, int column, int row, double number);
     // As WriteCell, and: asText gives the cell the text format "@" (a number
-    // passed is then written as its text), autofit fits the column's width
+    // or a text that reads as one is then kept as text), autofit fits the column's width
     // to its content, and bold sets or clears bold.
     int WriteCellFormatted(int sheet, int column, int row, const QString& text, bool asText, bool autofit,
                            bool bold);

@@ -156,6 +156,7 @@ public:
         m_reportFooter = compileBand(compiler, def.reportFooter, BandKind::ReportFooter, -1);
         m_pageFooter = compileBand(compiler, def.pageFooter, BandKind::PageFooter, -1);
 
+        m_open.assign(def.groups.size(), false);
         m_aggregates = compiler.aggregates();
         m_sums.assign(m_aggregates.size(), RunningSum());
         m_model.title = def.title;
@@ -192,8 +193,10 @@ public:
                     closeGroup(g);
                 m_row = r;
             }
-            for (int g = level; g < levels; ++g)
+            for (int g = level; g < levels; ++g) {
                 place(m_groupHeaders[g]);
+                m_open[g] = true;
+            }
             previous.swap(values);
 
             for (size_t i = 0; i < m_aggregates.size(); ++i)
@@ -256,6 +259,7 @@ private:
     void closeGroup(int g)
     {
         place(m_groupFooters[g]);
+        m_open[g] = false;
         for (size_t i = 0; i < m_aggregates.size(); ++i) {
             if (m_aggregates[i].resetGroup == g)
                 m_sums[i].reset();
@@ -402,11 +406,28 @@ private:
         if (m_y + height > m_limit + kEpsilon && m_pageHasBands) {
             finishPage();
             startPage();
+            repeatOpenHeaders();
             height = prepare(band, m_prepared);
         }
         output(band, m_prepared, m_y, height);
         m_y += height;
         m_pageHasBands = true;
+    }
+
+    // On a page that continues groups, the headers of those that ask for it,
+    // outermost first, so that the rows below carry the name they belong to.
+    void repeatOpenHeaders()
+    {
+        std::vector<PreparedText> texts;
+        for (size_t g = 0; g < m_open.size(); ++g) {
+            if (!m_open[g] || !m_def.groups[g].repeatHeader || m_groupHeaders[g].isEmpty())
+                continue;
+            const double height = prepare(m_groupHeaders[g], texts);
+            output(m_groupHeaders[g], texts, m_y, height);
+            m_model.pages.last().bands.last().repeated = true;
+            m_y += height;
+            m_pageHasBands = true;
+        }
     }
 
     void startPage()
@@ -443,6 +464,7 @@ private:
     std::vector<Expression> m_groupExpressions;
     std::vector<Aggregate> m_aggregates;
     std::vector<RunningSum> m_sums;
+    std::vector<bool> m_open;   // per group: its header is placed, its footer not yet
     std::vector<PreparedText> m_prepared;
 
     PageModel m_model;

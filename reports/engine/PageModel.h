@@ -16,6 +16,7 @@ struct PlacedBand {
     int group = -1;     // group level of a group header/footer, else -1
     int row = -1;       // the data row current while it was laid out; -1 none
     QRectF rect;        // mm from the paper's top-left corner
+    bool repeated = false;  // a group header laid out again on a continued page
 };
 
 // A text already measured and broken into lines ('\n').

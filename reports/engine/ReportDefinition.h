@@ -98,6 +98,9 @@ struct Group {
     QString expression;
     Band header;
     Band footer;
+    // The header is laid out again at the top of every page on which the
+    // group continues (such a band is marked `repeated` in the page model).
+    bool repeatHeader = false;
 };
 
 enum class PaperOrientation { Portrait, Landscape };

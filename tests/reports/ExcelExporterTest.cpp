@@ -58,6 +58,15 @@ TEST_F(ExcelExporterTest, CellsAreTextOrNumbersAsPassed)
     EXPECT_EQ(exporter.WriteCell(1, 4, 2, "0042"), 1);    // text stays text, zeros kept
     EXPECT_EQ(exporter.WriteCell(1, 5, 2, "12,5"), 1);
     EXPECT_EQ(exporter.WriteCell(1, 6, 2, -0.0312), 1);
+    // Texts that read as numbers become numbers, so that a sum over them
+    // in the spreadsheet adds them up; codes, units and grouped digits stay text.
+    EXPECT_EQ(exporter.WriteCell(1, 1, 3, "-3"), 1);
+    EXPECT_EQ(exporter.WriteCell(1, 2, 3, "1.25"), 1);
+    EXPECT_EQ(exporter.WriteCell(1, 3, 3, "0,5"), 1);
+    EXPECT_EQ(exporter.WriteCell(1, 4, 3, "1 000"), 1);
+    EXPECT_EQ(exporter.WriteCell(1, 5, 3, "12 кг"), 1);
+    EXPECT_EQ(exporter.WriteCell(1, 6, 3, "1234567890123456"), 1);   // more digits than a number keeps
+    EXPECT_EQ(exporter.WriteCell(1, 7, 3, "1e5"), 1);
 
     XlsxReader r = written();
     ASSERT_TRUE(r.ok());
@@ -72,7 +81,10 @@ TEST_F(ExcelExporterTest, CellsAreTextOrNumbersAsPassed)
     const Case cases[] = {
         {"A1", true, "Операция", 0},  {"B1", true, "Цена", 0}, {"A2", true, "Сверловка Ø5", 0},
         {"B2", false, {}, 12.3457},   {"C2", false, {}, 240},  {"D2", true, "0042", 0},
-        {"E2", true, "12,5", 0},      {"F2", false, {}, -0.0312},
+        {"E2", false, {}, 12.5},      {"F2", false, {}, -0.0312},
+        {"A3", false, {}, -3},        {"B3", false, {}, 1.25}, {"C3", false, {}, 0.5},
+        {"D3", true, "1 000", 0},     {"E3", true, "12 кг", 0}, {"F3", true, "1234567890123456", 0},
+        {"G3", true, "1e5", 0},
     };
     for (const Case& c : cases) {
         const auto cell = r.cell(1, c.ref);
@@ -83,7 +95,7 @@ TEST_F(ExcelExporterTest, CellsAreTextOrNumbersAsPassed)
         EXPECT_FALSE(cell->bold) << c.ref;
         EXPECT_FALSE(cell->textFormat) << c.ref;
     }
-    EXPECT_EQ(r.cellCount(1), 8);
+    EXPECT_EQ(r.cellCount(1), 15);
     EXPECT_FALSE(r.columnWidth(1, 1));   // the plain write does not fit columns
     EXPECT_TRUE(dialogs.shownBoxes().isEmpty());
 }
@@ -99,6 +111,8 @@ TEST_F(ExcelExporterTest, FormattedWriteSetsTextFormatFitAndBold)
     EXPECT_EQ(exporter.WriteCellFormatted(1, 1, 2, "007", true, true, false), 1);
     EXPECT_EQ(exporter.WriteCellFormatted(1, 2, 2, 7.5, false, true, false), 1);
     EXPECT_EQ(exporter.WriteCellFormatted(1, 3, 2, 7.5, true, false, false), 1);
+    EXPECT_EQ(exporter.WriteCellFormatted(1, 5, 2, "8,25", false, true, false), 1);
+    EXPECT_EQ(exporter.WriteCellFormatted(1, 6, 2, "8,25", true, false, false), 1);
     // Bold on, then off again by the next formatted write of the cell.
     EXPECT_EQ(exporter.WriteCellFormatted(1, 2, 3, "итого", false, false, true), 1);
     EXPECT_EQ(exporter.WriteCellFormatted(1, 2, 3, "итого", false, false, false), 1);
@@ -121,6 +135,8 @@ TEST_F(ExcelExporterTest, FormattedWriteSetsTextFormatFitAndBold)
         {"A2", true, "007", 0, true, false},
         {"B2", false, {}, 7.5, false, false},
         {"C2", true, "7,5", 0, true, false},   // a number written as text reads as the program shows it
+        {"E2", false, {}, 8.25, false, false},  // a numeric text not as text: a number
+        {"F2", true, "8,25", 0, true, false},   // the same as text: text with "@"
         {"B3", true, "итого", 0, false, false},
         {"D1", true, "0100", 0, true, true},
     };

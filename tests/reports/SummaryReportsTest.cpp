@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
@@ -220,10 +221,20 @@ TEST_F(SummaryReportsTest, ExcelExportWritesTheProductionWithColourSuffixesAndCo
         ASSERT_EQ(opened.size(), 1);
         XlsxReader book(opened.first());
         ASSERT_TRUE(book.ok());
+        // Names and headers are text; boxes and counts are numbers, so
+        // that a sum over them in the spreadsheet adds them up.
+        double countSum = 0;
         auto text = [&](int column, int row) {
             const auto cell = book.cell(1, cellRef(column, row));
-            EXPECT_TRUE(!cell || cell->isText) << cellRef(column, row).toStdString();
-            return cell ? cell->text : QString();
+            if (!cell)
+                return QString();
+            const bool numeric = row > 1 && column >= 4;
+            EXPECT_EQ(cell->isText, !numeric) << cellRef(column, row).toStdString();
+            if (!numeric)
+                return cell->text;
+            if (column == 5)
+                countSum += cell->number;
+            return QLocale(QLocale::Russian).toString(cell->number, 'g', 15);
         };
         EXPECT_EQ(QStringList({text(1, 1), text(2, 1), text(3, 1), text(4, 1), text(5, 1)}),
                   QStringList({"Наименование", "Операция", "Вид продукции", "Коробки", "Кол-во"}));
@@ -237,6 +248,10 @@ TEST_F(SummaryReportsTest, ExcelExportWritesTheProductionWithColourSuffixesAndCo
         EXPECT_TRUE(std::is_sorted(groups.begin(), groups.end()));
         std::sort(rows.begin(), rows.end());
         EXPECT_EQ(rows, c.rows);
+        double expectedSum = 0;
+        for (const QString& row : c.rows)
+            expectedSum += row.section('|', 4, 4).toDouble();
+        EXPECT_DOUBLE_EQ(countSum, expectedSum);
     }
     EXPECT_TRUE(t.dialogs.shownBoxes().isEmpty());
 }

@@ -135,6 +135,56 @@ TEST(EngineLayoutTest, LongReportBreaksPagesBetweenBandsAndNumbersEveryPage)
     EXPECT_EQ(model.textsOf("total"), QStringList({"2500,00"}));
 }
 
+TEST(EngineLayoutTest, RepeatedGroupHeaderOpensEveryPageItsGroupContinuesOn)
+{
+    ReportDefinition def = workersReport();
+    def.groups[0].repeatHeader = true;   // the worker, not the inner group
+    // Groups of 60 rows run over pages; each row names its worker.
+    const PageModel model = layoutReport(def, longTable(600, 60));
+    ASSERT_GT(model.pageCount(), 5);
+
+    int repeatedPages = 0;
+    for (int i = 0; i < model.pageCount(); ++i) {
+        const Page& page = model.pages[i];
+        ASSERT_FALSE(page.bands.isEmpty());
+        const PlacedBand& first = page.bands.first();
+        // The worker whose rows, or whose footer, come first on the page.
+        QString worker;
+        for (const PlacedBand& band : page.bands) {
+            if (band.kind == BandKind::Detail || band.kind == BandKind::GroupFooter
+                || (band.kind == BandKind::GroupHeader && !band.repeated)) {
+                worker = QStringLiteral("Работник %1").arg(band.row / 60, 4, 10, QLatin1Char('0'));
+                break;
+            }
+        }
+        const QStringList headers = page.textsOf("fioHeader");
+        if (i > 0 && !(first.kind == BandKind::GroupHeader && first.group == 0 && !first.repeated)) {
+            // A continued page: the worker's header first, marked as repeated;
+            // the inner group's header is not repeated.
+            ++repeatedPages;
+            EXPECT_EQ(first.kind, BandKind::GroupHeader) << "page " << i + 1;
+            EXPECT_EQ(first.group, 0) << "page " << i + 1;
+            EXPECT_TRUE(first.repeated) << "page " << i + 1;
+            EXPECT_NEAR(first.rect.top(), 10, kEps);
+            ASSERT_FALSE(headers.isEmpty());
+            EXPECT_EQ(headers.first(), worker) << "page " << i + 1;
+            EXPECT_FALSE(page.bands[1].kind == BandKind::GroupHeader && page.bands[1].repeated);
+        }
+        for (const PlacedBand& band : page.bands)
+            EXPECT_FALSE(band.repeated && band.group != 0);
+    }
+    EXPECT_GT(repeatedPages, 0);
+
+    // Rows are all there once, and a report without the option repeats nothing.
+    EXPECT_EQ(model.textsOf("detailNote").size(), 600);
+    const PageModel plain = layoutReport(workersReport(), longTable(600, 60));
+    for (const Page& page : plain.pages)
+        for (const PlacedBand& band : page.bands)
+            EXPECT_FALSE(band.repeated);
+    EXPECT_EQ(plain.textsOf("fioHeader").size(), 10);
+    EXPECT_EQ(model.textsOf("fioHeader").size(), 10 + repeatedPages);
+}
+
 TEST(EngineLayoutTest, WrappedTextGrowsItsBandAndPushesTheNextDown)
 {
     ReportDefinition def;
