@@ -85,6 +85,11 @@ void addPageNumber(report::Band& footer)
         .setAlignment(kRight);
 }
 
+QString groupName(const QString& field)
+{
+    return field + QStringLiteral(" + IF(CONTINUED, ' (продолжение)', '')");
+}
+
 QString productTypeText()
 {
     return QStringLiteral("IF(naimen = 0, 'Готовая продукция', 'Заготовки')");

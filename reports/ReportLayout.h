@@ -77,6 +77,10 @@ double addTitle(report::Band& header);
 // The page number alone, at the right of the page footer.
 void addPageNumber(report::Band& footer);
 
+// The group's name from `field`, marked " (продолжение)" where its header
+// is repeated on a page that the group continues on.
+QString groupName(const QString& field);
+
 // "Готовая продукция" when naimen is 0, otherwise "Заготовки".
 QString productTypeText();
 // " (грунт)" for colour 1, " (RAL: n)" above 1, a single blank otherwise.

@@ -58,16 +58,18 @@ TForm16::TForm16(Database& db) : ReportLayout(db, QStringLiteral("t_Report"), 4)
     m_def.addGroup(QStringLiteral("nom"), QStringLiteral("id_nom"));
     Group& byWorker = m_def.groups[0];
     Group& byGroup = m_def.groups[1];
+    byWorker.repeatHeader = true;
+    byGroup.repeatHeader = true;
     byWorker.header.height = 6;
     byWorker.header.background = groupShade();
-    byWorker.header.addField({0, 0, 120, 6}, QStringLiteral("fio")).setName("fio").setFont(headingFont()).setWordWrap();
+    byWorker.header.addExpression({0, 0, 120, 6}, groupName(QStringLiteral("fio"))).setName("fio").setFont(headingFont()).setWordWrap();
     byWorker.header.addLabel({kNetX - 10, 0, kNetW + 10, 6}, QStringLiteral("Сумма без Р/К"))
         .setName("NetTitle")
         .setFont(headingFont())
         .setAlignment(kRight);
 
     byGroup.header.height = 5.5;
-    byGroup.header.addField({0, 0, 150, 5.5}, QStringLiteral("nom")).setName("nom").setFont(headingFont()).setWordWrap();
+    byGroup.header.addExpression({0, 0, 150, 5.5}, groupName(QStringLiteral("nom"))).setName("nom").setFont(headingFont()).setWordWrap();
 
     Band& d = m_def.detail;
     d.height = 4.5;

@@ -34,9 +34,10 @@ TForm17::TForm17(Database& db) : ReportLayout(db, QStringLiteral("t_Report"), 2)
     h.height = titleHeight + 6;
 
     Group& byGroup = m_def.addGroup(QStringLiteral("nom"), QStringLiteral("id_nom"));
+    byGroup.repeatHeader = true;
     byGroup.header.height = 6;
     byGroup.header.background = groupShade();
-    byGroup.header.addField({0, 0, kWidth, 6}, QStringLiteral("nom")).setName("nom").setFont(headingFont()).setWordWrap();
+    byGroup.header.addExpression({0, 0, kWidth, 6}, groupName(QStringLiteral("nom"))).setName("nom").setFont(headingFont()).setWordWrap();
 
     Band& d = m_def.detail;
     d.height = 4.5;

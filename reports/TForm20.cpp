@@ -67,10 +67,11 @@ TForm20::TForm20(Database& db) : ReportLayout(db, QStringLiteral("w_Report"), 4)
     // Worker: his name and the titles of the last four detail columns.
     // Keyed by id, so that namesakes stay apart.
     Group& byWorker = m_def.addGroup(QStringLiteral("fio"), QStringLiteral("w_id"));
+    byWorker.repeatHeader = true;
     Band& wh = byWorker.header;
     wh.height = 6;
     wh.background = groupShade();
-    wh.addField({0, 0, kTimeX, 6}, QStringLiteral("fio")).setName("fio").setFont(headingFont()).setWordWrap();
+    wh.addExpression({0, 0, kTimeX, 6}, groupName(QStringLiteral("fio"))).setName("fio").setFont(headingFont()).setWordWrap();
     const struct {
         double x, w;
         const char* text;

@@ -40,14 +40,15 @@ TForm21::TForm21(Database& db) : ReportLayout(db, QStringLiteral("i_Report"), 2)
     h.height = titleHeight + 6;
 
     Group& byGroup = m_def.addGroup(QStringLiteral("nom"), QStringLiteral("id_nom"));
+    byGroup.repeatHeader = true;
     byGroup.header.height = 6;
     byGroup.header.background = groupShade();
-    byGroup.header.addField({0, 0, kWidth, 6}, QStringLiteral("nom")).setName("nom").setFont(headingFont()).setWordWrap();
+    byGroup.header.addExpression({0, 0, kWidth, 6}, groupName(QStringLiteral("nom"))).setName("nom").setFont(headingFont()).setWordWrap();
 
     Band& d = m_def.detail;
     d.height = 4.5;
     d.addField({kMarkaX + 1, 0, kMarkaW - 1, 4.5}, QStringLiteral("marka")).setName("marka").setFont(detailFont());
-    d.addField({kVidX, 0, kVidW, 4.5}, QStringLiteral("vid")).setName("vid").setFont(detailFont());
+    d.addField({kVidX + 1, 0, kVidW - 1, 4.5}, QStringLiteral("vid")).setName("vid").setFont(detailFont());
     d.addField({kColorX, 0, kColorW, 4.5}, QStringLiteral("color")).setName("color").setFont(detailFont()).setAlignment(kCentre);
     d.addExpression({kTypeX, 0, kTypeW, 4.5}, productTypeText()).setName("ProductType").setFont(detailFont());
     d.addField({kBrkX, 0, kBrkW, 4.5}, QStringLiteral("brk")).setName("brk").setFont(detailFont()).setAlignment(kRight);

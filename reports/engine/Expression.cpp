@@ -126,7 +126,7 @@ struct ExpressionBuilder {
 };
 
 struct ExprNode {
-    enum class Op { Const, Field, Page, Aggregate, Neg, Add, Sub, Mul, Div, Eq, Ne, Lt, Gt, Le, Ge, If, Str };
+    enum class Op { Const, Field, Page, Continued, Aggregate, Neg, Add, Sub, Mul, Div, Eq, Ne, Lt, Gt, Le, Ge, If, Str };
     Op op = Op::Const;
     Value constant;
     int index = -1;   // column or aggregate
@@ -174,6 +174,8 @@ Value eval(const Node& n, const EvalContext& ctx)
         return ctx.field(n.index);
     case Op::Page:
         return Value::ofNumber(ctx.pageNumber());
+    case Op::Continued:
+        return Value::ofNumber(ctx.continued() ? 1 : 0);
     case Op::Aggregate:
         return Value::ofNumber(ctx.aggregate(n.index));
     case Op::Neg:
@@ -489,6 +491,8 @@ private:
                 m_usesPage = true;
                 return make(Op::Page);
             }
+            if (upper == QLatin1String("CONTINUED"))
+                return make(Op::Continued);
             const int column = m_data.columnIndex(t.text);
             if (column < 0)
                 fail(QStringLiteral("неизвестное поле \"%1\"").arg(t.text));

@@ -221,6 +221,7 @@ public:
     int pageNumber() const override { return m_model.pages.size(); }
     double aggregate(int index) const override { return m_sums[index].value(); }
     const QLocale& locale() const override { return m_locale; }
+    bool continued() const override { return m_continued; }
 
 private:
     CompiledBand compileBand(ExpressionCompiler& compiler, const Band& band, BandKind kind, int group)
@@ -422,7 +423,9 @@ private:
         for (size_t g = 0; g < m_open.size(); ++g) {
             if (!m_open[g] || !m_def.groups[g].repeatHeader || m_groupHeaders[g].isEmpty())
                 continue;
+            m_continued = true;
             const double height = prepare(m_groupHeaders[g], texts);
+            m_continued = false;
             output(m_groupHeaders[g], texts, m_y, height);
             m_model.pages.last().bands.last().repeated = true;
             m_y += height;
@@ -472,6 +475,7 @@ private:
     double m_y = 0;
     double m_limit = 0;
     bool m_pageHasBands = false;
+    bool m_continued = false;   // a header is being repeated
 };
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "tests/reports/SummaryFixture.h"
 
+#include "db/Command.h"
+
 #include <QProcess>
 #include <gtest/gtest.h>
 
@@ -47,6 +49,26 @@ void addNamesakes(TestDatabase& db)
             "(4, 7777, 504, '15.11.2026', 1, 11, 0),"
             "(4, 7777, 505, '16.11.2026', 1, 7, 0),"
             "(5, 7777, 505, '17.11.2026', 2, 11, 0)");
+}
+
+void addLongNames(TestDatabase& db)
+{
+    Command person(db.db(), "insert into accounts_dep.person (id, fio) values (6, :fio)");
+    person.setParam("fio", kLongWorker);
+    person.execute();
+    Command group(db.db(), "insert into cmn_classifier.item (id, id_level, s_code, s_caption) values (506, 2, 'L', :name)");
+    group.setParam("name", kLongGroup);
+    group.execute();
+    Command product(db.db(), "insert into cmn_gds_and_srv.gds_and_srv (id, s_caption, massa, id_class_item) values (15, :name, 1.5, 506)");
+    product.setParam("name", kLongProduct);
+    product.execute();
+    Command kind(db.db(), "insert into accounts_dep.vid_oper (id, vid) values (3, :name)");
+    kind.setParam("name", kLongKind);
+    kind.execute();
+    db.exec("insert into accounts_dep.oper (id, vid, i_id, naimen) values (106, 3, 15, 0)");
+    db.exec("insert into accounts_dep.smena (data, smena, w_id, i_id, o_id, cena, kol_vo, brak, color, time, ok, prize) "
+            "select '20.11.2026', 1, 6, 15, 106, 1, 1, 0, c, 1, 'ok', 0 from generate_series(2, 90) c");
+    db.exec("insert into accounts_dep.fatigue (id_p, id_o, id_nom, d_date, cnt, price, i_night) values (6, 7777, 506, '20.11.2026', 2, 10, 0)");
 }
 
 const report::PageModel& prepareLayout(ReportLayout& layout, const QDate& from, const QDate& to, int productType)

@@ -25,6 +25,17 @@ void addSummaryWorkshop(TestDatabase& db);
 // there.
 void addNamesakes(TestDatabase& db);
 
+// Added to the workshop, all on 20.11.2026: worker 6 with a name longer
+// than its column, in a nomenclature group of a long name, makes a product
+// of a long name by a long operation kind in 89 colours (2 to 90), one
+// piece of each for 1.00, enough rows for his group to run over a page
+// break in every layout; he also has 2 h of maintenance work for 20.00.
+void addLongNames(TestDatabase& db);
+inline const QString kLongWorker = QStringLiteral("Константинопольский-Многоименный Александр-Вениамин Бонифатьевич-Оглы");
+inline const QString kLongGroup = QStringLiteral("Комплектующие изделия для сборки металлических стеллажей, шкафов и верстаков повышенной грузоподъёмности");
+inline const QString kLongProduct = QStringLiteral("СТЕЛЛАЖ-МЕТАЛЛИЧЕСКИЙ-ОЦИНКОВАННЫЙ-2000х1000х500-5-ПОЛОК");
+inline const QString kLongKind = QStringLiteral("Окраска порошковая полимерная в два слоя с сушкой");
+
 inline const QDate kFrom(2026, 11, 1);
 inline const QDate kTo(2026, 12, 1);
 

@@ -367,3 +367,82 @@ TEST_F(LayoutTest, WorkersStatementsReturnTheRowsOfTheirGivenTexts)
         EXPECT_GT(all.rows.size(), shifts.rows.size());
     }
 }
+
+namespace {
+
+// On every page, a detail line or a group footer stands below a header of
+// each group it belongs to, printed on that page (first or repeated).
+void expectEveryPageNamesItsGroups(const PageModel& m, int levels)
+{
+    for (const report::Page& page : m.pages) {
+        QVector<bool> named(levels, false);
+        for (const report::PlacedBand& band : page.bands) {
+            if (band.kind == report::BandKind::GroupHeader) {
+                named[band.group] = true;
+                for (int inner = band.group + 1; inner < levels; ++inner)
+                    named[inner] = false;
+            }
+            const int needed = band.kind == report::BandKind::Detail ? levels
+                               : band.kind == report::BandKind::GroupFooter ? band.group + 1
+                                                                            : 0;
+            for (int g = 0; g < needed; ++g)
+                EXPECT_TRUE(named[g]) << "page " << page.number << ", band at " << band.rect.top() << " mm, group " << g;
+        }
+    }
+}
+
+} // namespace
+
+TEST_F(LayoutTest, GroupOverAPageBreakRepeatsItsHeaderMarkedContinuedAndLongNamesStayInTheirColumns)
+{
+    addLongNames(db);
+    const QDate from(2026, 11, 20), to(2026, 11, 21);
+    const QString continued = QStringLiteral(" (продолжение)");
+    struct Case {
+        std::unique_ptr<ReportLayout> layout;
+        int levels;
+        QString groupItem, groupName;
+        QString cutItem, cutText;
+        QString total, totalText;
+    };
+    Case cases[] = {
+        {std::make_unique<TForm16>(db.db()), 2, "fio", kLongWorker, "vid", kLongKind, "FioTotal", "109,00"},
+        {std::make_unique<TForm17>(db.db()), 1, "nom", kLongGroup, "vid", kLongKind, "NomKolvo", "89"},
+        {std::make_unique<TForm20>(db.db()), 1, "fio", kLongWorker, "marka", kLongProduct, "Total", "109,00"},
+        {std::make_unique<TForm21>(db.db()), 1, "nom", kLongGroup, "marka", kLongProduct, "NomSumma", "89,00"},
+    };
+    QTemporaryDir dir;
+    int n = 0;
+    for (Case& c : cases) {
+        SCOPED_TRACE(c.layout->query().name().toStdString() + " " + std::to_string(c.layout->parameterCount()));
+        const PageModel& m = prepareLayout(*c.layout, from, to);
+        ASSERT_GE(m.pageCount(), 2);
+        EXPECT_EQ(printed(m, c.total), QStringList{c.totalText});
+        // The name prints whole, over several lines where it is long; on
+        // the following page the header comes again, marked as continued.
+        const QStringList names = m.textsOf(c.groupItem);
+        ASSERT_EQ(names.size(), m.pageCount());
+        EXPECT_EQ(names[0].simplified(), c.groupName);
+        for (int p = 1; p < m.pageCount(); ++p) {
+            EXPECT_EQ(m.pages[p].textsOf(c.groupItem).value(0).simplified(), c.groupName + continued);
+            EXPECT_EQ(m.pages[p].bands.value(0).kind, report::BandKind::GroupHeader);
+            EXPECT_TRUE(m.pages[p].bands.value(0).repeated);
+        }
+        EXPECT_FALSE(m.pages[0].bands.value(1).repeated);
+        expectEveryPageNamesItsGroups(m, c.levels);
+        // A detail text longer than its column is cut with an ellipsis.
+        const QStringList cut = m.textsOf(c.cutItem);
+        ASSERT_EQ(cut.size(), 89);
+        for (const QString& text : cut) {
+            ASSERT_TRUE(text.endsWith(QChar(0x2026))) << text.toStdString();
+            ASSERT_TRUE(c.cutText.startsWith(text.chopped(1))) << text.toStdString();
+        }
+
+        const QString file = dir.filePath(QStringLiteral("long%1.pdf").arg(++n));
+        report::writePdf(m, file);
+        const QStringList pages = pdfText(file).split('\f', Qt::SkipEmptyParts);
+        ASSERT_EQ(pages.size(), m.pageCount());
+        EXPECT_TRUE(pages[1].contains("(продолжение)"));
+        EXPECT_FALSE(pages[0].contains("(продолжение)"));
+    }
+}
