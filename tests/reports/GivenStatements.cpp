@@ -2,6 +2,7 @@
 
 #include "db/Dataset.h"
 
+#include <QHash>
 #include <QStringList>
 #include <algorithm>
 
@@ -49,7 +50,7 @@ QString detailedWorkersReportSql()
 }
 
 Rows readRows(Database& db, const QString& sql, int parameterCount, const QDate& from, const QDate& to,
-              const QStringList& columns, bool skipMaintenance)
+              const QStringList& columns, bool skipMaintenance, const QStringList& perWorker)
 {
     Dataset q(db);
     q.setSql(sql);
@@ -62,12 +63,26 @@ Rows readRows(Database& db, const QString& sql, int parameterCount, const QDate&
     for (const QString& c : out.columns)
         indexes << q.fieldIndex(c);
     const int maint = q.fieldIndex(QStringLiteral("maint"));
+    const int worker = q.fieldIndex(QStringLiteral("w_id"));
+    QHash<QString, int> maintenanceRow;   // w_id -> row
+    for (int r = 0; r < q.recordCount() && maint >= 0 && worker >= 0; ++r) {
+        if (q.valueAt(r, maint).toInt() == 1)
+            maintenanceRow.insert(q.valueAt(r, worker).toString(), r);
+    }
     for (int r = 0; r < q.recordCount(); ++r) {
-        if (skipMaintenance && maint >= 0 && q.valueAt(r, maint).toInt() == 1)
+        const bool isMaintenance = maint >= 0 && q.valueAt(r, maint).toInt() == 1;
+        if (skipMaintenance && isMaintenance)
             continue;
         QStringList values;
-        for (int c : indexes) {
-            const QVariant v = c < 0 ? QVariant(QStringLiteral("<no column>")) : q.valueAt(r, c);
+        for (int i = 0; i < indexes.size(); ++i) {
+            const int c = indexes[i];
+            QVariant v = c < 0 ? QVariant(QStringLiteral("<no column>")) : q.valueAt(r, c);
+            if (!isMaintenance && c >= 0 && perWorker.contains(out.columns[i], Qt::CaseInsensitive)) {
+                if (!v.isNull())
+                    values << QStringLiteral("<not empty>");
+                const auto it = maintenanceRow.constFind(q.valueAt(r, worker).toString());
+                v = it == maintenanceRow.constEnd() ? QVariant(QStringLiteral("0.00")) : q.valueAt(*it, c);
+            }
             if (v.isNull())
                 values << QStringLiteral("<null>");
             else if (v.metaType().id() == QMetaType::Double)

@@ -25,8 +25,10 @@ struct Rows {
 // "to") and answers its rows. Only the columns named are kept (all when
 // none are); floating numbers are written with 12 significant digits, so
 // that sums added in another order compare equal. With `skipMaintenance`
-// the rows whose maint is 1 are left out.
+// the rows whose maint is 1 are left out; the columns `perWorker`, which
+// such a statement carries on the worker's maint row alone, are then
+// filled into his other rows from it (0.00 when he has none).
 Rows readRows(Database& db, const QString& sql, int parameterCount, const QDate& from, const QDate& to,
-              const QStringList& columns = {}, bool skipMaintenance = false);
+              const QStringList& columns = {}, bool skipMaintenance = false, const QStringList& perWorker = {});
 
 } // namespace Given

@@ -339,10 +339,12 @@ TEST_F(LayoutTest, WorkersStatementsReturnTheRowsOfTheirGivenTexts)
         std::unique_ptr<ReportLayout> layout;
         QString given;
         int givenParameters;
+        QStringList perWorker;   // carried on the worker's maintenance row
     };
     Case cases[] = {
-        {std::make_unique<TForm16>(db.db()), Given::workersReportSql(), 12},
-        {std::make_unique<TForm20>(db.db()), Given::detailedWorkersReportSql(), 18},
+        {std::make_unique<TForm16>(db.db()), Given::workersReportSql(), 12, {}},
+        {std::make_unique<TForm20>(db.db()), Given::detailedWorkersReportSql(), 18,
+         {"f_sum7", "f_sum7_n", "f_sum8", "f_sum8_n", "f_sum7h", "f_sum7h_n", "f_sum8h", "f_sum8h_n"}},
     };
     const struct {
         QDate from, to;
@@ -350,6 +352,7 @@ TEST_F(LayoutTest, WorkersStatementsReturnTheRowsOfTheirGivenTexts)
         {kFrom, kTo},
         {QDate(2026, 10, 1), QDate(2027, 1, 1)},   // both bounds' records inside
         {QDate(2026, 11, 12), QDate(2026, 11, 14)},   // maintenance alone
+        {QDate(2026, 11, 5), QDate(2026, 11, 7)},     // shift rows alone
         {QDate(2025, 1, 1), QDate(2025, 2, 1)},    // nothing
     };
     for (Case& c : cases) {
@@ -357,7 +360,7 @@ TEST_F(LayoutTest, WorkersStatementsReturnTheRowsOfTheirGivenTexts)
             SCOPED_TRACE(c.layout->query().name().toStdString() + " " + period.from.toString("dd.MM.yyyy").toStdString());
             const Given::Rows given = Given::readRows(db.db(), c.given, c.givenParameters, period.from, period.to);
             const Given::Rows rewritten = Given::readRows(db.db(), c.layout->query().sql(), c.layout->parameterCount(),
-                                                          period.from, period.to, given.columns, true);
+                                                          period.from, period.to, given.columns, true, c.perWorker);
             EXPECT_EQ(rewritten.rows, given.rows);
         }
         // The fixture's November has rows of both kinds.
