@@ -3,7 +3,8 @@
 // the whole year, split into the query (bound, executed and read into the
 // client buffer), the layout into pages and the PDF file, with the share of
 // each; the other three layouts for the month; the detailed workers query
-// once more without the server's JIT compilation. The server's own
+// once more without the server's JIT compilation; the workers reports'
+// statements against the texts first given, for time and for the same rows. The server's own
 // execution time of the query is shown beside the query's share. With an
 // argument naming a folder the PDFs are kept there.
 #include "bench/BenchSupport.h"
@@ -13,6 +14,7 @@
 #include "reports/TForm17.h"
 #include "reports/TForm20.h"
 #include "reports/TForm21.h"
+#include "tests/reports/GivenStatements.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -146,6 +148,38 @@ int main(int argc, char** argv)
     run(detailedProducts, QStringLiteral("detailed products report, month"), QStringLiteral("detailed_products_month.pdf"),
         monthFrom, monthTo, 5);
 
+    // The statements as first given (a sub-query per row for every
+    // maintenance sum) against the faster ones: time, and the same rows.
+    auto compare = [&](const QString& name, ReportLayout& layout, const QString& given, int givenParameters,
+                       const QStringList& perWorker, const QDate& from, const QDate& to) {
+        QElapsedTimer timer;
+        timer.start();
+        const Given::Rows reference = Given::readRows(db, given, givenParameters, from, to);
+        const double givenMs = timer.nsecsElapsed() / 1e6;
+        timer.restart();
+        const Given::Rows rewritten =
+            Given::readRows(db, layout.query().sql(), layout.parameterCount(), from, to, reference.columns, true, perWorker);
+        const double rewrittenMs = timer.nsecsElapsed() / 1e6;
+        QHash<QString, QVariant> givenParams;
+        for (int i = 1; i <= givenParameters; ++i)
+            givenParams.insert(QStringLiteral("data%1").arg(i), i % 2 == 1 ? from : to);
+        QString difference;
+        const bool same = Given::sameRows(reference, rewritten, &difference);
+        std::printf("%-40s %7lld rows  given %8.1f ms (server alone %8.1f ms) | now %8.1f ms (server alone %8.1f ms) | %s\n",
+                    name.toUtf8().constData(), qlonglong(reference.rows.size()), givenMs, Bench::serverMs(db, given, givenParams),
+                    rewrittenMs, Bench::serverMs(db, layout.query().sql(), periodParams(layout, from, to)),
+                    same ? "same rows" : qPrintable(QStringLiteral("ROWS DIFFER: ") + difference));
+        std::fflush(stdout);
+        return same;
+    };
+    const QStringList perWorker = {"f_sum7", "f_sum7_n", "f_sum8", "f_sum8_n", "f_sum7h", "f_sum7h_n", "f_sum8h", "f_sum8h_n"};
+    bool same = compare(QStringLiteral("detailed workers statement, month"), detailed, Given::detailedWorkersReportSql(), 18,
+                        perWorker, monthFrom, monthTo);
+    same &= compare(QStringLiteral("detailed workers statement, year"), detailed, Given::detailedWorkersReportSql(), 18,
+                    perWorker, yearFrom, yearTo);
+    same &= compare(QStringLiteral("workers statement, month"), workers, Given::workersReportSql(), 12, {}, monthFrom, monthTo);
+    same &= compare(QStringLiteral("workers statement, year"), workers, Given::workersReportSql(), 12, {}, yearFrom, yearTo);
+
     // The query alone, opened through the layer, against the server's time.
     auto queryOnly = [&](const QString& name, const QDate& from, const QDate& to, int runs) {
         const double ms = Bench::medianMs(runs, [&] {
@@ -161,5 +195,5 @@ int main(int argc, char** argv)
     };
     queryOnly(QStringLiteral("detailed workers query, month"), monthFrom, monthTo, 5);
     queryOnly(QStringLiteral("detailed workers query, year"), yearFrom, yearTo, 3);
-    return 0;
+    return same ? 0 : 1;
 }

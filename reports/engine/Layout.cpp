@@ -303,6 +303,7 @@ private:
     struct PreparedText {
         QString text;
         double height = 0;
+        double width = -1;   // of a text of one line; -1 unknown
     };
 
     // Evaluates the band's texts and answers the height it needs.
@@ -314,6 +315,7 @@ private:
             const Item& item = *band.items[i].item;
             PreparedText& p = texts[i];
             p.height = item.rect.height();
+            p.width = -1;
             if (item.kind != ItemKind::Label && item.kind != ItemKind::Field && item.kind != ItemKind::Expression) {
                 p.text.clear();
                 continue;
@@ -328,7 +330,7 @@ private:
                 p.height = qMax(p.height, wrapped.height);
                 height = qMax(height, item.rect.top() + p.height);
             } else {
-                p.text = m_metrics.elide(p.text, item.font, width);
+                p.text = m_metrics.elide(p.text, item.font, width, &p.width);
             }
         }
         return height;
@@ -387,6 +389,7 @@ private:
                 t.color = item.color;
                 t.item = item.name;
                 t.band = bandIndex;
+                t.width = texts[i].width;
                 page.texts.append(t);
                 break;
             }

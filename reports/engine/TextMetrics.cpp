@@ -27,23 +27,32 @@ TextMetrics::Measured& TextMetrics::measured(const FontSpec& fontSpec)
     return **it;
 }
 
-QString TextMetrics::elide(const QString& text, const FontSpec& fontSpec, double widthMm)
+QString TextMetrics::elide(const QString& text, const FontSpec& fontSpec, double widthMm, double* textWidthMm)
 {
+    if (textWidthMm)
+        *textWidthMm = 0;
     if (text.isEmpty())
         return text;
     Measured& m = measured(fontSpec);
     // Painted glyphs scale from the reference size within a fraction of a
     // per cent; the margin keeps a text that just fits inside its item.
     const double width = qMax(0.0, widthMm) * kRefPerMm * 0.99;
-    if (!text.contains(QLatin1Char('\n')))
-        return elideLine(text, m, width);
+    double lineWidth = 0;
+    if (!text.contains(QLatin1Char('\n'))) {
+        QString out = elideLine(text, m, width, &lineWidth);
+        if (textWidthMm)
+            *textWidthMm = lineWidth / kRefPerMm;
+        return out;
+    }
     QStringList lines = text.split(QLatin1Char('\n'));
     for (QString& line : lines)
-        line = elideLine(line, m, width);
+        line = elideLine(line, m, width, &lineWidth);
+    if (textWidthMm)
+        *textWidthMm = -1;
     return lines.join(QLatin1Char('\n'));
 }
 
-QString TextMetrics::elideLine(const QString& line, Measured& m, double width)
+QString TextMetrics::elideLine(const QString& line, Measured& m, double width, double* lineWidth)
 {
     // The sum of the characters' advances is what the line takes without
     // kerning; well inside the width it fits, near it the line is measured.
@@ -54,11 +63,15 @@ QString TextMetrics::elideLine(const QString& line, Measured& m, double width)
             it = m.advances.insert(c.unicode(), m.metrics.horizontalAdvance(c));
         estimate += *it;
     }
+    *lineWidth = estimate;
     if (estimate <= width * 0.95)
         return line;
-    if (m.metrics.horizontalAdvance(line) <= width)
+    *lineWidth = m.metrics.horizontalAdvance(line);
+    if (*lineWidth <= width)
         return line;
-    return m.metrics.elidedText(line, Qt::ElideRight, width);
+    const QString cut = m.metrics.elidedText(line, Qt::ElideRight, width);
+    *lineWidth = m.metrics.horizontalAdvance(cut);
+    return cut;
 }
 
 TextMetrics::Wrapped TextMetrics::wrap(const QString& text, const FontSpec& fontSpec, double widthMm)

@@ -31,7 +31,9 @@ public:
 
     // The text as it fits the width: unchanged when it does, otherwise cut
     // with an ellipsis at its end (each line of a text of several lines).
-    QString elide(const QString& text, const FontSpec& font, double widthMm);
+    // `textWidthMm`, when given, receives the width of a result of one line
+    // (-1 for several lines).
+    QString elide(const QString& text, const FontSpec& font, double widthMm, double* textWidthMm = nullptr);
 
 private:
     // A font with its metrics and the advances of the characters met so
@@ -43,7 +45,7 @@ private:
         explicit Measured(const QFont& f) : font(f), metrics(f) {}
     };
     Measured& measured(const FontSpec& fontSpec);
-    QString elideLine(const QString& line, Measured& m, double width);
+    QString elideLine(const QString& line, Measured& m, double width, double* lineWidth);
 
     QHash<QString, Measured*> m_fonts;
     std::vector<std::unique_ptr<Measured>> m_owned;

@@ -5,6 +5,8 @@
 #include <QHash>
 #include <QStringList>
 #include <algorithm>
+#include <cmath>
+#include <numeric>
 
 namespace Given {
 
@@ -74,6 +76,7 @@ Rows readRows(Database& db, const QString& sql, int parameterCount, const QDate&
         if (skipMaintenance && isMaintenance)
             continue;
         QStringList values;
+        QVector<double> floats;
         for (int i = 0; i < indexes.size(); ++i) {
             const int c = indexes[i];
             QVariant v = c < 0 ? QVariant(QStringLiteral("<no column>")) : q.valueAt(r, c);
@@ -85,15 +88,54 @@ Rows readRows(Database& db, const QString& sql, int parameterCount, const QDate&
             }
             if (v.isNull())
                 values << QStringLiteral("<null>");
-            else if (v.metaType().id() == QMetaType::Double)
-                values << QString::number(v.toDouble(), 'g', 12);
-            else
+            else if (c >= 0 && q.fieldType(c).id() == QMetaType::Double) {
+                // Exact decimals arrive as their text; all compare as numbers.
+                values << QString::number(v.toDouble(), 'g', 6);
+                floats << v.toDouble();
+            } else {
                 values << v.toString();
+            }
         }
         out.rows << values.join(QLatin1Char('|'));
+        out.floats << floats;
     }
-    std::sort(out.rows.begin(), out.rows.end());
-    return out;
+    QVector<int> order(out.rows.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::sort(order.begin(), order.end(), [&](int x, int y) {
+        if (out.rows[x] != out.rows[y])
+            return out.rows[x] < out.rows[y];
+        return out.floats[x] < out.floats[y];
+    });
+    Rows sorted;
+    sorted.columns = out.columns;
+    for (int i : order) {
+        sorted.rows << out.rows[i];
+        sorted.floats << out.floats[i];
+    }
+    return sorted;
+}
+
+bool sameRows(const Rows& a, const Rows& b, QString* difference)
+{
+    auto differ = [&](const QString& text) {
+        if (difference)
+            *difference = text;
+        return false;
+    };
+    if (a.columns != b.columns)
+        return differ(QStringLiteral("columns: %1 / %2").arg(a.columns.join(','), b.columns.join(',')));
+    if (a.rows.size() != b.rows.size())
+        return differ(QStringLiteral("%1 rows / %2 rows").arg(a.rows.size()).arg(b.rows.size()));
+    for (int r = 0; r < a.rows.size(); ++r) {
+        bool same = a.rows[r] == b.rows[r] && a.floats[r].size() == b.floats[r].size();
+        for (int i = 0; same && i < a.floats[r].size(); ++i) {
+            const double x = a.floats[r][i], y = b.floats[r][i];
+            same = std::fabs(x - y) <= 1e-9 * std::max({1.0, std::fabs(x), std::fabs(y)});
+        }
+        if (!same)
+            return differ(a.rows[r] + QStringLiteral(" / ") + b.rows[r]);
+    }
+    return true;
 }
 
 } // namespace Given

@@ -2,6 +2,7 @@
 #include <QDate>
 #include <QString>
 #include <QStringList>
+#include <QVector>
 
 class Database;
 
@@ -18,13 +19,20 @@ QString detailedWorkersReportSql();
 
 struct Rows {
     QStringList columns;   // the statement's columns, in its order
-    QStringList rows;      // each row's values joined with '|', sorted
+    // Each row's values joined with '|', floating numbers to 6 significant
+    // digits; sorted, and the floating numbers of each row in full beside.
+    QStringList rows;
+    QVector<QVector<double>> floats;
 };
+
+// True when both hold the same rows: the same texts, and floating numbers
+// that differ by no more than the order of adding them explains (a
+// relative 1e-9). Otherwise `difference` tells the first row that differs.
+bool sameRows(const Rows& a, const Rows& b, QString* difference = nullptr);
 
 // Opens `sql` over the period (data1, data3, ... "from"; data2, data4, ...
 // "to") and answers its rows. Only the columns named are kept (all when
-// none are); floating numbers are written with 12 significant digits, so
-// that sums added in another order compare equal. With `skipMaintenance`
+// none are). With `skipMaintenance`
 // the rows whose maint is 1 are left out; the columns `perWorker`, which
 // such a statement carries on the worker's maint row alone, are then
 // filled into his other rows from it (0.00 when he has none).
