@@ -89,8 +89,9 @@ Rows readRows(Database& db, const QString& sql, int parameterCount, const QDate&
             if (v.isNull())
                 values << QStringLiteral("<null>");
             else if (c >= 0 && q.fieldType(c).id() == QMetaType::Double) {
-                // Exact decimals arrive as their text; all compare as numbers.
-                values << QString::number(v.toDouble(), 'g', 6);
+                // Exact decimals arrive as their text; all compare as numbers,
+                // beside the texts.
+                values << QStringLiteral("#");
                 floats << v.toDouble();
             } else {
                 values << v.toString();
@@ -132,8 +133,16 @@ bool sameRows(const Rows& a, const Rows& b, QString* difference)
             const double x = a.floats[r][i], y = b.floats[r][i];
             same = std::fabs(x - y) <= 1e-9 * std::max({1.0, std::fabs(x), std::fabs(y)});
         }
-        if (!same)
-            return differ(a.rows[r] + QStringLiteral(" / ") + b.rows[r]);
+        if (!same) {
+            auto numbers = [](const QVector<double>& v) {
+                QStringList out;
+                for (double d : v)
+                    out << QString::number(d, 'g', 17);
+                return out.join(QLatin1Char(' '));
+            };
+            return differ(a.rows[r] + QLatin1Char(' ') + numbers(a.floats[r]) + QStringLiteral(" / ") + b.rows[r]
+                          + QLatin1Char(' ') + numbers(b.floats[r]));
+        }
     }
     return true;
 }

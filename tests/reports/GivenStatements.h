@@ -19,8 +19,8 @@ QString detailedWorkersReportSql();
 
 struct Rows {
     QStringList columns;   // the statement's columns, in its order
-    // Each row's values joined with '|', floating numbers to 6 significant
-    // digits; sorted, and the floating numbers of each row in full beside.
+    // Each row's values joined with '|', a number standing as '#'; sorted
+    // on these and then on the numbers, which are kept beside.
     QStringList rows;
     QVector<QVector<double>> floats;
 };

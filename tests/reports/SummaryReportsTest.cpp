@@ -21,6 +21,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <algorithm>
+#include <cmath>
 #include <functional>
 
 namespace {
@@ -338,5 +339,44 @@ TEST(SummaryReportsRoles, LoginSetsTheReportButtonsAndProductTypeOfEachRole)
         EXPECT_TRUE(w.Button5->isEnabled());
         EXPECT_EQ(w.RadioGroup1->isEnabled(), c.productChoice);
         EXPECT_EQ(w.productType(), c.productType);
+    }
+}
+
+TEST_F(SummaryReportsTest, WorkbookBoxesAndCountsSumToTheProductsReportsTotals)
+{
+    ASSERT_TRUE(started);
+    QTemporaryDir dir;
+    w().exporter().setExportFolder(dir.path());
+    QString file;
+    w().exporter().setOpener([&](const QString& f) {
+        file = f;
+        return true;
+    });
+    for (int productType : {0, 1, 2}) {
+        SCOPED_TRACE(productType);
+        w().setProductType(productType);
+        w().Button6->click();
+        XlsxReader book(file);
+        ASSERT_TRUE(book.ok());
+        // What a SUM over the columns gives in the spreadsheet: numeric
+        // cells only.
+        double boxes = 0, counts = 0;
+        int rows = 0;
+        for (int r = 2;; ++r) {
+            const auto mass = book.cell(1, cellRef(4, r));
+            const auto count = book.cell(1, cellRef(5, r));
+            if (!mass && !count)
+                break;
+            ASSERT_TRUE(mass && !mass->isText && count && !count->isText) << r;
+            boxes += mass->number;
+            counts += count->number;
+            ++rows;
+        }
+        EXPECT_GT(rows, 0);
+        t.dialogs.onModal("ReportPreview", [](QDialog&) { return int(QDialog::Rejected); });
+        w().Button2->click();
+        const report::PageModel& report = w().Form17.pages();
+        EXPECT_EQ(printed(report, "Kolvo"), QStringList{QString::number(counts)});
+        EXPECT_EQ(printed(report, "Mass"), QStringList{QString::number(std::llround(boxes))});
     }
 }

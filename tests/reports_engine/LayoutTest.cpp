@@ -362,6 +362,31 @@ TEST(EngineLayoutTest, TenThousandRowsLayOutWithEveryPageNumbered)
     EXPECT_EQ(model.textsOf("total"), QStringList({"12500,00"}));
 }
 
+TEST(EngineLayoutTest, ContinuedMarksOnlyAHeaderRepeatedOnAContinuedPage)
+{
+    ReportDefinition def = workersReport();
+    def.groups[0].repeatHeader = true;
+    def.groups[0].header.addExpression({100, 0, 60, 7}, "IF(CONTINUED, 'продолжение', 'начало')").setName("mark");
+    def.detail.addExpression({160, 0, 30, 5}, "CONTINUED").setName("detailMark");
+    const PageModel model = layoutReport(def, longTable(300, 100));
+    ASSERT_GT(model.pageCount(), 3);
+    QStringList marks;
+    for (const Page& page : model.pages) {
+        for (const TextPrimitive& t : page.texts) {
+            if (t.item != "mark")
+                continue;
+            // Every mark stands in a header band; "продолжение" only in a repeated one.
+            const PlacedBand& band = page.bands[t.band];
+            EXPECT_EQ(band.repeated, t.text == "продолжение") << "page " << page.number;
+            marks << t.text;
+        }
+    }
+    EXPECT_EQ(marks.count("начало"), 3);
+    EXPECT_GE(marks.count("продолжение"), 2);
+    EXPECT_EQ(marks.size(), model.textsOf("fioHeader").size());
+    EXPECT_EQ(model.textsOf("detailMark"), QStringList(300, "0"));
+}
+
 TEST(EngineLayoutTest, PrintConditionLeavesABandOutButItsRowStillCounts)
 {
     // Rows flagged 1 carry money for the footers only.
