@@ -418,7 +418,9 @@ private:
             fail(QStringLiteral("SUM внутри SUM"));
         expect("(");
         m_inSum = true;
+        const size_t argumentStart = m_pos;
         auto argument = parseComparison();
+        const size_t argumentEnd = m_pos;
         m_inSum = false;
         int reset = m_sumReset;
         if (isSymbol(",")) {
@@ -440,9 +442,27 @@ private:
         }
         expect(")");
 
+        // One sum of the same argument and reset serves every place that
+        // prints it: it is added up once per row.
+        QString key = QString::number(reset);
+        for (size_t i = argumentStart; i < argumentEnd; ++i) {
+            const Token& t = m_tokens[i];
+            key += QLatin1Char('\x1f') + QString::number(int(t.kind)) + QLatin1Char(':')
+                   + (t.kind == Token::Name ? t.text.toUpper() : t.text) + QLatin1Char(':')
+                   + (t.kind == Token::Number ? QString::number(t.number, 'g', 17) : QString());
+        }
+        for (size_t i = 0; i < m_aggregates.size(); ++i) {
+            if (m_aggregates[i].key == key) {
+                auto n = make(Op::Aggregate);
+                n->index = int(i);
+                return n;
+            }
+        }
+
         // The argument is compiled as an expression of its own: it is
         // evaluated on every row, apart from where the sum is printed.
         Aggregate agg;
+        agg.key = key;
         agg.argument = ExpressionBuilder::make(std::shared_ptr<const Node>(std::move(argument)), false);
         agg.resetGroup = reset;
         m_aggregates.push_back(agg);

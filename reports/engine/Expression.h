@@ -65,6 +65,7 @@ private:
 struct Aggregate {
     Expression argument;
     int resetGroup = -1;
+    QString key;   // the argument's tokens and the reset: equal sums are one
 };
 
 // Compiles expression texts against the source's columns and the report's

@@ -53,18 +53,16 @@ void addNamesakes(TestDatabase& db)
 
 void addLongNames(TestDatabase& db)
 {
-    Command person(db.db(), "insert into accounts_dep.person (id, fio) values (6, :fio)");
-    person.setParam("fio", kLongWorker);
-    person.execute();
-    Command group(db.db(), "insert into cmn_classifier.item (id, id_level, s_code, s_caption) values (506, 2, 'L', :name)");
-    group.setParam("name", kLongGroup);
-    group.execute();
-    Command product(db.db(), "insert into cmn_gds_and_srv.gds_and_srv (id, s_caption, massa, id_class_item) values (15, :name, 1.5, 506)");
-    product.setParam("name", kLongProduct);
-    product.execute();
-    Command kind(db.db(), "insert into accounts_dep.vid_oper (id, vid) values (3, :name)");
-    kind.setParam("name", kLongKind);
-    kind.execute();
+    // The names go in as parameters: they are long and carry commas.
+    auto insert = [&](const char* sql, const QString& name) {
+        Command c(db.db(), QString::fromUtf8(sql));
+        c.setParam("name", name);
+        c.execute();
+    };
+    insert("insert into accounts_dep.person (id, fio) values (6, :name)", kLongWorker);
+    insert("insert into cmn_classifier.item (id, id_level, s_code, s_caption) values (506, 2, 'L', :name)", kLongGroup);
+    insert("insert into cmn_gds_and_srv.gds_and_srv (id, s_caption, massa, id_class_item) values (15, :name, 1.5, 506)", kLongProduct);
+    insert("insert into accounts_dep.vid_oper (id, vid) values (3, :name)", kLongKind);
     db.exec("insert into accounts_dep.oper (id, vid, i_id, naimen) values (106, 3, 15, 0)");
     db.exec("insert into accounts_dep.smena (data, smena, w_id, i_id, o_id, cena, kol_vo, brak, color, time, ok, prize) "
             "select '20.11.2026', 1, 6, 15, 106, 1, 1, 0, c, 1, 'ok', 0 from generate_series(2, 90) c");
