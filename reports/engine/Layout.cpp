@@ -440,6 +440,11 @@ private:
     {
         Page page;
         page.number = m_model.pages.size() + 1;
+        // A page holds about as much as the one before: no regrowing.
+        if (!m_model.pages.isEmpty()) {
+            page.texts.reserve(m_model.pages.last().texts.size() + 16);
+            page.bands.reserve(m_model.pages.last().bands.size() + 4);
+        }
         page.size = m_def.page.paperSize();
         m_model.pages.append(std::move(page));
         m_y = m_def.page.topMargin;

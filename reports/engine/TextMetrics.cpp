@@ -18,6 +18,16 @@ QFont referenceFont(const FontSpec& fontSpec)
 
 TextMetrics::Measured& TextMetrics::measured(const FontSpec& fontSpec)
 {
+    // Texts come mostly in the font of the text before.
+    if (m_last && m_lastSpec == fontSpec)
+        return *m_last;
+    m_lastSpec = fontSpec;
+    m_last = &lookUp(fontSpec);
+    return *m_last;
+}
+
+TextMetrics::Measured& TextMetrics::lookUp(const FontSpec& fontSpec)
+{
     const QString key = QStringLiteral("%1|%2|%3|%4").arg(fontSpec.family).arg(fontSpec.pointSize).arg(fontSpec.bold).arg(fontSpec.italic);
     auto it = m_fonts.find(key);
     if (it == m_fonts.end()) {

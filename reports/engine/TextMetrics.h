@@ -45,9 +45,12 @@ private:
         explicit Measured(const QFont& f) : font(f), metrics(f) {}
     };
     Measured& measured(const FontSpec& fontSpec);
+    Measured& lookUp(const FontSpec& fontSpec);
     QString elideLine(const QString& line, Measured& m, double width, double* lineWidth);
 
     QHash<QString, Measured*> m_fonts;
+    FontSpec m_lastSpec;
+    Measured* m_last = nullptr;
     std::vector<std::unique_ptr<Measured>> m_owned;
 };
 
