@@ -3,8 +3,10 @@
 // the whole year, split into the query (bound, executed and read into the
 // client buffer), the layout into pages and the PDF file, with the share of
 // each; the other three layouts for the month; the detailed workers query
-// once more without the server's JIT compilation. The server's own
-// execution time of the query is shown beside the query's share. With an
+// once more through the layer alone; the workers reports' statements
+// against the texts first given, for time and for the same rows. The
+// server's own execution time of the query is shown beside the query's
+// share, and the program's processor time beside the wall time. With an
 // argument naming a folder the PDFs are kept there.
 #include "bench/BenchSupport.h"
 #include "db/Command.h"
@@ -13,6 +15,7 @@
 #include "reports/TForm17.h"
 #include "reports/TForm20.h"
 #include "reports/TForm21.h"
+#include "tests/reports/GivenStatements.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -21,6 +24,7 @@
 #include <QLocale>
 #include <QTemporaryDir>
 #include <cstdio>
+#include <ctime>
 
 namespace {
 
@@ -31,12 +35,32 @@ struct Split {
     double layoutMs = 0;
     double pdfMs = 0;
     double pdfMb = 0;
+    // The program's own processor time of each part: on a busy machine the
+    // wall time also counts the other processes' turns.
+    double queryCpuMs = 0;
+    double layoutCpuMs = 0;
+    double pdfCpuMs = 0;
 };
+
+double cpuNowMs()
+{
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
+}
 
 double elapsedMs(QElapsedTimer& timer)
 {
     const double ms = timer.nsecsElapsed() / 1e6;
     timer.restart();
+    return ms;
+}
+
+double elapsedCpuMs(double& since)
+{
+    const double now = cpuNowMs();
+    const double ms = now - since;
+    since = now;
     return ms;
 }
 
@@ -46,16 +70,20 @@ Split runOnce(ReportLayout& layout, const QDate& from, const QDate& to, const QS
     Split s;
     QElapsedTimer timer;
     timer.start();
+    double cpu = cpuNowMs();
     layout.query().close();
     layout.bindPeriod(from, to);
     layout.query().open();
     s.queryMs = elapsedMs(timer);
+    s.queryCpuMs = elapsedCpuMs(cpu);
     layout.setTitle(QStringLiteral("   Отчет за период с %1 по %2")
                         .arg(QLocale().toString(from, QLocale::ShortFormat), QLocale().toString(to, QLocale::ShortFormat)));
     const report::PageModel& pages = layout.Prepare();
     s.layoutMs = elapsedMs(timer);
+    s.layoutCpuMs = elapsedCpuMs(cpu);
     report::writePdf(pages, pdf);
     s.pdfMs = elapsedMs(timer);
+    s.pdfCpuMs = elapsedCpuMs(cpu);
     s.rows = layout.query().recordCount();
     s.pages = pages.pageCount();
     s.pdfMb = QFileInfo(pdf).size() / 1e6;
@@ -80,6 +108,9 @@ Split measure(ReportLayout& layout, const QDate& from, const QDate& to, const QS
     m.queryMs = median(&Split::queryMs);
     m.layoutMs = median(&Split::layoutMs);
     m.pdfMs = median(&Split::pdfMs);
+    m.queryCpuMs = median(&Split::queryCpuMs);
+    m.layoutCpuMs = median(&Split::layoutCpuMs);
+    m.pdfCpuMs = median(&Split::pdfCpuMs);
     return m;
 }
 
@@ -87,9 +118,10 @@ void print(const QString& name, const Split& s, double serverMs)
 {
     const double total = s.queryMs + s.layoutMs + s.pdfMs;
     std::printf("%-40s %7d rows %5d pages  total %8.1f ms | query %8.1f ms (%4.1f%%, server alone %8.1f ms) | "
-                "layout %7.1f ms (%4.1f%%) | pdf %7.1f ms (%4.1f%%, %.1f MB)\n",
+                "layout %7.1f ms (%4.1f%%) | pdf %7.1f ms (%4.1f%%, %.1f MB) | processor: query %.0f, layout %.0f, pdf %.0f ms\n",
                 name.toUtf8().constData(), s.rows, s.pages, total, s.queryMs, 100 * s.queryMs / total, serverMs,
-                s.layoutMs, 100 * s.layoutMs / total, s.pdfMs, 100 * s.pdfMs / total, s.pdfMb);
+                s.layoutMs, 100 * s.layoutMs / total, s.pdfMs, 100 * s.pdfMs / total, s.pdfMb, s.queryCpuMs, s.layoutCpuMs,
+                s.pdfCpuMs);
     std::fflush(stdout);
 }
 
@@ -146,6 +178,38 @@ int main(int argc, char** argv)
     run(detailedProducts, QStringLiteral("detailed products report, month"), QStringLiteral("detailed_products_month.pdf"),
         monthFrom, monthTo, 5);
 
+    // The statements as first given (a sub-query per row for every
+    // maintenance sum) against the faster ones: time, and the same rows.
+    auto compare = [&](const QString& name, ReportLayout& layout, const QString& given, int givenParameters,
+                       const QStringList& perWorker, const QDate& from, const QDate& to) {
+        QElapsedTimer timer;
+        timer.start();
+        const Given::Rows reference = Given::readRows(db, given, givenParameters, from, to);
+        const double givenMs = timer.nsecsElapsed() / 1e6;
+        timer.restart();
+        const Given::Rows rewritten =
+            Given::readRows(db, layout.query().sql(), layout.parameterCount(), from, to, reference.columns, true, perWorker);
+        const double rewrittenMs = timer.nsecsElapsed() / 1e6;
+        QHash<QString, QVariant> givenParams;
+        for (int i = 1; i <= givenParameters; ++i)
+            givenParams.insert(QStringLiteral("data%1").arg(i), i % 2 == 1 ? from : to);
+        QString difference;
+        const bool same = Given::sameRows(reference, rewritten, &difference);
+        std::printf("%-40s %7lld rows  given %8.1f ms (server alone %8.1f ms) | now %8.1f ms (server alone %8.1f ms) | %s\n",
+                    name.toUtf8().constData(), qlonglong(reference.rows.size()), givenMs, Bench::serverMs(db, given, givenParams),
+                    rewrittenMs, Bench::serverMs(db, layout.query().sql(), periodParams(layout, from, to)),
+                    same ? "same rows" : qPrintable(QStringLiteral("ROWS DIFFER: ") + difference));
+        std::fflush(stdout);
+        return same;
+    };
+    const QStringList perWorker = {"f_sum7", "f_sum7_n", "f_sum8", "f_sum8_n", "f_sum7h", "f_sum7h_n", "f_sum8h", "f_sum8h_n"};
+    bool same = compare(QStringLiteral("detailed workers statement, month"), detailed, Given::detailedWorkersReportSql(), 18,
+                        perWorker, monthFrom, monthTo);
+    same &= compare(QStringLiteral("detailed workers statement, year"), detailed, Given::detailedWorkersReportSql(), 18,
+                    perWorker, yearFrom, yearTo);
+    same &= compare(QStringLiteral("workers statement, month"), workers, Given::workersReportSql(), 12, {}, monthFrom, monthTo);
+    same &= compare(QStringLiteral("workers statement, year"), workers, Given::workersReportSql(), 12, {}, yearFrom, yearTo);
+
     // The query alone, opened through the layer, against the server's time.
     auto queryOnly = [&](const QString& name, const QDate& from, const QDate& to, int runs) {
         const double ms = Bench::medianMs(runs, [&] {
@@ -161,5 +225,5 @@ int main(int argc, char** argv)
     };
     queryOnly(QStringLiteral("detailed workers query, month"), monthFrom, monthTo, 5);
     queryOnly(QStringLiteral("detailed workers query, year"), yearFrom, yearTo, 3);
-    return 0;
+    return same ? 0 : 1;
 }

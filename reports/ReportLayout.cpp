@@ -24,6 +24,19 @@ void ReportLayout::bindPeriod(const QDate& from, const QDate& to)
         m_query.setParam(QStringLiteral("data%1").arg(i), i % 2 == 1 ? from : to);
 }
 
+void ReportLayout::setProductType(int index)
+{
+    if (index != 1 && index != 2) {
+        m_query.setFiltered(false);
+        return;
+    }
+    QString filter = index == 1 ? QStringLiteral("naimen=0") : QStringLiteral("naimen=1");
+    if (m_maintenanceRows)
+        filter += QStringLiteral(" or maint=1");
+    m_query.setFilter(filter);
+    m_query.setFiltered(true);
+}
+
 const report::PageModel& ReportLayout::Prepare()
 {
     m_pages = report::layoutReport(m_def, report::DatasetSource(m_query));
@@ -70,6 +83,11 @@ void addPageNumber(report::Band& footer)
         .setName(QStringLiteral("PageNumber"))
         .setFont(detailFont())
         .setAlignment(kRight);
+}
+
+QString groupName(const QString& field)
+{
+    return field + QStringLiteral(" + IF(CONTINUED, ' (продолжение)', '')");
 }
 
 QString productTypeText()

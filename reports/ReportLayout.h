@@ -31,6 +31,12 @@ public:
     int parameterCount() const { return m_parameterCount; }
     void bindPeriod(const QDate& from, const QDate& to);
 
+    // The product-type filter of the summary reports window on the query:
+    // 0 all rows, 1 finished goods (naimen=0), 2 blanks (naimen=1). Rows of
+    // maintenance money (maint=1), where a layout has them, belong to no
+    // product type and stay visible under either filter.
+    void setProductType(int index);
+
     // Lays out every page over the visible rows of the open query (after
     // its filter). Throws report::ReportError when the query is not open.
     const report::PageModel& Prepare();
@@ -41,6 +47,7 @@ protected:
 
     Dataset m_query;
     report::ReportDefinition m_def;
+    bool m_maintenanceRows = false;   // the query has the column maint
 
 private:
     int m_parameterCount;
@@ -69,6 +76,10 @@ QColor totalShade();    // DCDCDC: the report footer
 double addTitle(report::Band& header);
 // The page number alone, at the right of the page footer.
 void addPageNumber(report::Band& footer);
+
+// The group's name from `field`, marked " (продолжение)" where its header
+// is repeated on a page that the group continues on.
+QString groupName(const QString& field);
 
 // "Готовая продукция" when naimen is 0, otherwise "Заготовки".
 QString productTypeText();

@@ -17,10 +17,12 @@ TForm17::TForm17(Database& db) : ReportLayout(db, QStringLiteral("t_Report"), 2)
 {
     t_Report.clearSql();
     t_Report.addSql("select sum(smena.kol_vo-smena.brak)::numeric as kolvo, vid_oper.vid,");
-    t_Report.addSql("izdel.nom, oper.naimen, color,  round((izdel.massa*sum(smena.kol_vo-smena.brak))::numeric,2) as mass");
+    t_Report.addSql("izdel.nom, oper.naimen, color,  round((izdel.massa*sum(smena.kol_vo-smena.brak))::numeric,2) as mass, izdel.id_nom");
     t_Report.addSql("from accounts_dep.smena,accounts_dep.izdel,accounts_dep.vid_oper, accounts_dep.oper where izdel.id=smena.i_id and vid_oper.id=oper.vid");
     t_Report.addSql("and oper.id=smena.o_id and smena.data<:data2 and smena.data>=:data1 ");
-    t_Report.addSql("group by izdel.nom,color, oper.naimen, vid_oper.vid, izdel.massa order by izdel.nom");
+    // Grouped and ordered by the group's id as well, so that two groups
+    // of one name stay apart.
+    t_Report.addSql("group by izdel.nom,color, oper.naimen, vid_oper.vid, izdel.massa, izdel.id_nom order by izdel.nom, izdel.id_nom");
 
     Band& h = m_def.reportHeader;
     const double titleHeight = addTitle(h);
@@ -31,10 +33,11 @@ TForm17::TForm17(Database& db) : ReportLayout(db, QStringLiteral("t_Report"), 2)
         .setAlignment(kCentre);
     h.height = titleHeight + 6;
 
-    Group& byGroup = m_def.addGroup(QStringLiteral("nom"), QStringLiteral("nom"));
+    Group& byGroup = m_def.addGroup(QStringLiteral("nom"), QStringLiteral("id_nom"));
+    byGroup.repeatHeader = true;
     byGroup.header.height = 6;
     byGroup.header.background = groupShade();
-    byGroup.header.addField({0, 0, kWidth, 6}, QStringLiteral("nom")).setName("nom").setFont(headingFont());
+    byGroup.header.addExpression({0, 0, kWidth, 6}, groupName(QStringLiteral("nom"))).setName("nom").setFont(headingFont()).setWordWrap();
 
     Band& d = m_def.detail;
     d.height = 4.5;
@@ -46,9 +49,7 @@ TForm17::TForm17(Database& db) : ReportLayout(db, QStringLiteral("t_Report"), 2)
 
     Band& nf = byGroup.footer;
     nf.height = 6;
-    // Two decimals: a sum of many two-decimal masses carries binary noise
-    // in its last digits.
-    nf.addExpression({kMassX, 0.5, kMassW, 5}, QStringLiteral("SUM(mass)"), "#0.00").setName("NomMass").setFont(headingFont()).setAlignment(kCentre);
+    nf.addExpression({kMassX, 0.5, kMassW, 5}, QStringLiteral("SUM(mass)")).setName("NomMass").setFont(headingFont()).setAlignment(kCentre);
     nf.addExpression({kKolvoX, 0.5, kKolvoW, 5}, QStringLiteral("SUM(kolvo)"))
         .setName("NomKolvo")
         .setFont(headingFont())

@@ -189,7 +189,7 @@ void TForm18::showReport(ReportLayout& layout, const QString& title)
             // Opened anew with this period, even if an earlier error left it open.
             query.close();
             layout.bindPeriod(from, to);
-            applyProductType(query);
+            layout.setProductType(productType());
             query.open();
             layout.setTitle(title + shortDate(from) + QStringLiteral(" по ") + shortDate(to));
             layout.Prepare();

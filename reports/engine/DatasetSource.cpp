@@ -53,14 +53,29 @@ QString DatasetSource::columnName(int column) const
     return m_dataset.fieldNames().value(column);
 }
 
-QVariant DatasetSource::value(int row, int column) const
+QVariant DatasetSource::convert(const QVariant& v, int column) const
 {
-    const QVariant v = m_dataset.valueAt(row, column);
     if (v.isNull() || !m_numeric.value(column) || v.metaType().id() != QMetaType::QString)
         return v;
     bool ok = false;
     const double d = v.toString().trimmed().toDouble(&ok);
     return ok ? QVariant(d) : v;
+}
+
+QVariant DatasetSource::value(int row, int column) const
+{
+    if (!m_numeric.value(column))
+        return m_dataset.valueAt(row, column);
+    if (m_converted.size() != m_numeric.size())
+        m_converted.resize(m_numeric.size());
+    QVector<QVariant>& converted = m_converted[column];
+    if (converted.isEmpty() && m_dataset.recordCount() > 0) {
+        const int rows = m_dataset.recordCount();
+        converted.reserve(rows);
+        for (int r = 0; r < rows; ++r)
+            converted.append(convert(m_dataset.valueAt(r, column), column));
+    }
+    return converted.value(row);
 }
 
 } // namespace report

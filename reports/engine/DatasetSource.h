@@ -20,8 +20,13 @@ public:
     QVariant value(int row, int column) const override;
 
 private:
+    QVariant convert(const QVariant& v, int column) const;
+
     const Dataset& m_dataset;
     QVector<bool> m_numeric;
+    // Numeric columns converted once, the whole column at its first use:
+    // a report reads each of their values several times.
+    mutable QVector<QVector<QVariant>> m_converted;
 };
 
 } // namespace report

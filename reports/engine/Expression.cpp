@@ -126,7 +126,7 @@ struct ExpressionBuilder {
 };
 
 struct ExprNode {
-    enum class Op { Const, Field, Page, Aggregate, Neg, Add, Sub, Mul, Div, Eq, Ne, Lt, Gt, Le, Ge, If, Str };
+    enum class Op { Const, Field, Page, Continued, Aggregate, Neg, Add, Sub, Mul, Div, Eq, Ne, Lt, Gt, Le, Ge, If, Str };
     Op op = Op::Const;
     Value constant;
     int index = -1;   // column or aggregate
@@ -174,6 +174,8 @@ Value eval(const Node& n, const EvalContext& ctx)
         return ctx.field(n.index);
     case Op::Page:
         return Value::ofNumber(ctx.pageNumber());
+    case Op::Continued:
+        return Value::ofNumber(ctx.continued() ? 1 : 0);
     case Op::Aggregate:
         return Value::ofNumber(ctx.aggregate(n.index));
     case Op::Neg:
@@ -416,7 +418,9 @@ private:
             fail(QStringLiteral("SUM внутри SUM"));
         expect("(");
         m_inSum = true;
+        const size_t argumentStart = m_pos;
         auto argument = parseComparison();
+        const size_t argumentEnd = m_pos;
         m_inSum = false;
         int reset = m_sumReset;
         if (isSymbol(",")) {
@@ -438,9 +442,27 @@ private:
         }
         expect(")");
 
+        // One sum of the same argument and reset serves every place that
+        // prints it: it is added up once per row.
+        QString key = QString::number(reset);
+        for (size_t i = argumentStart; i < argumentEnd; ++i) {
+            const Token& t = m_tokens[i];
+            key += QLatin1Char('\x1f') + QString::number(int(t.kind)) + QLatin1Char(':')
+                   + (t.kind == Token::Name ? t.text.toUpper() : t.text) + QLatin1Char(':')
+                   + (t.kind == Token::Number ? QString::number(t.number, 'g', 17) : QString());
+        }
+        for (size_t i = 0; i < m_aggregates.size(); ++i) {
+            if (m_aggregates[i].key == key) {
+                auto n = make(Op::Aggregate);
+                n->index = int(i);
+                return n;
+            }
+        }
+
         // The argument is compiled as an expression of its own: it is
         // evaluated on every row, apart from where the sum is printed.
         Aggregate agg;
+        agg.key = key;
         agg.argument = ExpressionBuilder::make(std::shared_ptr<const Node>(std::move(argument)), false);
         agg.resetGroup = reset;
         m_aggregates.push_back(agg);
@@ -489,6 +511,8 @@ private:
                 m_usesPage = true;
                 return make(Op::Page);
             }
+            if (upper == QLatin1String("CONTINUED"))
+                return make(Op::Continued);
             const int column = m_data.columnIndex(t.text);
             if (column < 0)
                 fail(QStringLiteral("неизвестное поле \"%1\"").arg(t.text));

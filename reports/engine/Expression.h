@@ -39,6 +39,9 @@ public:
     virtual int pageNumber() const = 0;
     virtual double aggregate(int index) const = 0;
     virtual const QLocale& locale() const = 0;
+    // True while a group header is laid out again on a page that its
+    // group continues on.
+    virtual bool continued() const { return false; }
 };
 
 struct ExprNode;
@@ -62,6 +65,7 @@ private:
 struct Aggregate {
     Expression argument;
     int resetGroup = -1;
+    QString key;   // the argument's tokens and the reset: equal sums are one
 };
 
 // Compiles expression texts against the source's columns and the report's
@@ -70,7 +74,8 @@ struct Aggregate {
 // Syntax: numbers (1.2), texts in single quotes ('a''b'), field names,
 // + - * / and parentheses, comparisons = <> < > <= >= (1 or 0),
 // IF(cond, a, b), STR(x), SUM(x) / SUM(x, group) / SUM(x, REPORT),
-// PAGENUMBER. '+' joins texts when either side is a text. Division by zero
+// PAGENUMBER, CONTINUED (1 in a group header repeated on a page that its
+// group continues on, else 0). '+' joins texts when either side is a text. Division by zero
 // yields 0. Names of functions and fields are case-insensitive.
 class ExpressionCompiler {
 public:

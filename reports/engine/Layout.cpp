@@ -25,6 +25,7 @@ struct CompiledBand {
     const Band* band = nullptr;
     BandKind kind = BandKind::Detail;
     int group = -1;
+    Expression printWhen;   // invalid: always printed
     std::vector<CompiledItem> items;
 
     bool isEmpty() const { return band->isEmpty(); }
@@ -220,6 +221,7 @@ public:
     int pageNumber() const override { return m_model.pages.size(); }
     double aggregate(int index) const override { return m_sums[index].value(); }
     const QLocale& locale() const override { return m_locale; }
+    bool continued() const override { return m_continued; }
 
 private:
     CompiledBand compileBand(ExpressionCompiler& compiler, const Band& band, BandKind kind, int group)
@@ -228,6 +230,8 @@ private:
         out.band = &band;
         out.kind = kind;
         out.group = group;
+        if (!band.printWhen.trimmed().isEmpty())
+            out.printWhen = compiler.compile(band.printWhen, group);
         for (const Item& item : band.items) {
             CompiledItem ci;
             ci.item = &item;
@@ -299,6 +303,7 @@ private:
     struct PreparedText {
         QString text;
         double height = 0;
+        double width = -1;   // of a text of one line; -1 unknown
     };
 
     // Evaluates the band's texts and answers the height it needs.
@@ -309,14 +314,23 @@ private:
         for (size_t i = 0; i < band.items.size(); ++i) {
             const Item& item = *band.items[i].item;
             PreparedText& p = texts[i];
-            p.text = textOf(band.items[i]);
             p.height = item.rect.height();
-            if (item.wordWrap && (item.kind == ItemKind::Label || item.kind == ItemKind::Field
-                                  || item.kind == ItemKind::Expression)) {
-                const auto wrapped = m_metrics.wrap(p.text, item.font, item.rect.width());
+            p.width = -1;
+            if (item.kind != ItemKind::Label && item.kind != ItemKind::Field && item.kind != ItemKind::Expression) {
+                p.text.clear();
+                continue;
+            }
+            p.text = textOf(band.items[i]);
+            // A text stays within its item and the printable width: broken
+            // into lines where the item wraps, otherwise cut with an ellipsis.
+            const double width = qMin(item.rect.right(), m_def.page.printableWidth()) - item.rect.left();
+            if (item.wordWrap) {
+                const auto wrapped = m_metrics.wrap(p.text, item.font, width);
                 p.text = wrapped.text;
                 p.height = qMax(p.height, wrapped.height);
                 height = qMax(height, item.rect.top() + p.height);
+            } else {
+                p.text = m_metrics.elide(p.text, item.font, width, &p.width);
             }
         }
         return height;
@@ -367,11 +381,15 @@ private:
                 t.rect = r;
                 t.text = texts[i].text;
                 t.font = item.font;
-                t.alignment = item.wordWrap ? ((item.alignment & Qt::AlignHorizontal_Mask) | Qt::AlignTop)
-                                            : item.alignment;
+                // Lines of a wrapped text run down from the item's top; a
+                // text that fits on one line keeps the item's alignment.
+                t.alignment = item.wordWrap && texts[i].text.contains(QLatin1Char('\n'))
+                                  ? ((item.alignment & Qt::AlignHorizontal_Mask) | Qt::AlignTop)
+                                  : item.alignment;
                 t.color = item.color;
                 t.item = item.name;
                 t.band = bandIndex;
+                t.width = texts[i].width;
                 page.texts.append(t);
                 break;
             }
@@ -382,6 +400,8 @@ private:
     void place(const CompiledBand& band)
     {
         if (band.isEmpty())
+            return;
+        if (band.printWhen.isValid() && !band.printWhen.evaluate(*this).isTrue())
             return;
         double height = prepare(band, m_prepared);
         // A band never splits: one that does not fit starts a new page
@@ -406,7 +426,9 @@ private:
         for (size_t g = 0; g < m_open.size(); ++g) {
             if (!m_open[g] || !m_def.groups[g].repeatHeader || m_groupHeaders[g].isEmpty())
                 continue;
+            m_continued = true;
             const double height = prepare(m_groupHeaders[g], texts);
+            m_continued = false;
             output(m_groupHeaders[g], texts, m_y, height);
             m_model.pages.last().bands.last().repeated = true;
             m_y += height;
@@ -418,6 +440,11 @@ private:
     {
         Page page;
         page.number = m_model.pages.size() + 1;
+        // A page holds about as much as the one before: no regrowing.
+        if (!m_model.pages.isEmpty()) {
+            page.texts.reserve(m_model.pages.last().texts.size() + 16);
+            page.bands.reserve(m_model.pages.last().bands.size() + 4);
+        }
         page.size = m_def.page.paperSize();
         m_model.pages.append(std::move(page));
         m_y = m_def.page.topMargin;
@@ -456,6 +483,7 @@ private:
     double m_y = 0;
     double m_limit = 0;
     bool m_pageHasBands = false;
+    bool m_continued = false;   // a header is being repeated
 };
 
 } // namespace

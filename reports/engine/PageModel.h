@@ -28,6 +28,9 @@ struct TextPrimitive {
     QColor color = Qt::black;
     QString item;       // the item's name
     int band = -1;      // index into Page::bands
+    // The width of a text of one line as measured, mm; -1 when unknown
+    // (wrapped texts), and the painter then lays the text out itself.
+    double width = -1;
 };
 
 struct LinePrimitive {

@@ -2,6 +2,7 @@
 #include "reports/engine/TextMetrics.h"
 
 #include <QFileInfo>
+#include <QFontMetricsF>
 #include <QPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
@@ -60,22 +61,36 @@ void paintPage(QPainter& painter, const Page& page, double pixelsPerMmX, double 
     const double deviceDpi = device && device->logicalDpiY() > 0 ? device->logicalDpiY() : 72.0;
     const double perPoint = perMm * 25.4 / 72.0;
 
-    std::vector<std::pair<FontSpec, QFont>> fonts;
-    const FontSpec* currentFont = nullptr;
+    // A painted font with the metrics that place a measured line on its
+    // baseline.
+    struct PaintFont {
+        FontSpec spec;
+        QFont font;
+        double ascent = 0;
+        double height = 0;   // ascent + descent
+    };
+    std::vector<PaintFont> fonts;
+    const PaintFont* currentFont = nullptr;
     QColor currentColor;
     bool penSet = false;
     for (const TextPrimitive& text : page.texts) {
         if (text.text.isEmpty())
             continue;
-        if (!currentFont || !(*currentFont == text.font)) {
-            auto it = std::find_if(fonts.begin(), fonts.end(),
-                                   [&](const auto& known) { return known.first == text.font; });
+        if (!currentFont || !(currentFont->spec == text.font)) {
+            auto it = std::find_if(fonts.begin(), fonts.end(), [&](const PaintFont& known) { return known.spec == text.font; });
             if (it == fonts.end()) {
-                fonts.emplace_back(text.font, deviceFont(text.font, perPoint, deviceDpi));
+                PaintFont f;
+                f.spec = text.font;
+                f.font = deviceFont(text.font, perPoint, deviceDpi);
+                painter.setFont(f.font);
+                const QFontMetricsF metrics = painter.fontMetrics();
+                f.ascent = metrics.ascent();
+                f.height = metrics.ascent() + metrics.descent();
+                fonts.push_back(f);
                 it = fonts.end() - 1;
             }
-            painter.setFont(it->second);
-            currentFont = &it->first;
+            painter.setFont(it->font);
+            currentFont = &*it;
         }
         if (!penSet || text.color != currentColor) {
             painter.setPen(text.color);
@@ -84,7 +99,24 @@ void paintPage(QPainter& painter, const Page& page, double pixelsPerMmX, double 
         }
         const QRectF r(text.rect.x() * perMm, text.rect.y() * perMm, text.rect.width() * perMm,
                        text.rect.height() * perMm);
-        painter.drawText(r, int(text.alignment) | Qt::TextDontClip, text.text);
+        if (text.width < 0) {
+            painter.drawText(r, int(text.alignment) | Qt::TextDontClip, text.text);
+            continue;
+        }
+        // A line measured by the layout is put on its baseline directly,
+        // which spares the painter laying it out in the rectangle again.
+        const double width = text.width * perMm;
+        double x = r.left();
+        if (text.alignment & Qt::AlignRight)
+            x = r.right() - width;
+        else if (text.alignment & Qt::AlignHCenter)
+            x = r.left() + (r.width() - width) / 2;
+        double y = r.top() + currentFont->ascent;
+        if (text.alignment & Qt::AlignBottom)
+            y = r.bottom() - currentFont->height + currentFont->ascent;
+        else if (text.alignment & Qt::AlignVCenter)
+            y = r.top() + (r.height() - currentFont->height) / 2 + currentFont->ascent;
+        painter.drawText(QPointF(x, y), text.text);
     }
     painter.restore();
 }

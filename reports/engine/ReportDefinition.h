@@ -76,6 +76,10 @@ struct Band {
     double height = 0;         // mm; word-wrapped items may make it taller
     QColor background;         // shading across the printable width
     Frame frame;               // frame around the band across the printable width
+    // An expression over the current row; when it is false the band is not
+    // printed for that row (the row still counts in sums and groups).
+    // Empty: always printed.
+    QString printWhen;
     QVector<Item> items;
 
     bool isEmpty() const { return height <= 0 && items.isEmpty(); }

@@ -33,12 +33,17 @@
 // end before it (innermost first, the group's last row still current), the
 // headers of the groups it starts, the detail band; at the end the open
 // group footers and the report footer (last row current). A band never
-// splits across pages: one that does not fit starts a new page. The page
+// splits across pages: one that does not fit starts a new page, where the
+// headers of the open groups that ask for it (Group::repeatHeader) are laid
+// out again first. A band whose printWhen is false for a row is left out
+// (the row still counts in sums and groups). A text wider than its item is
+// cut with an ellipsis, or broken into lines when the item wraps. The page
 // footer's height is reserved on every page and the footer is laid out when
 // the page is complete (PAGENUMBER is that page's number).
 //
 // Expressions (see Expression.h): fields, numbers, 'texts', + - * / ( ),
-// comparisons, IF(c, a, b), STR(x), SUM(x[, group|REPORT]), PAGENUMBER.
+// comparisons, IF(c, a, b), STR(x), SUM(x[, group|REPORT]), PAGENUMBER,
+// CONTINUED (1 in a header repeated on a page its group continues on).
 // A SUM restarts after the footer of the group whose band holds it (or the
 // group named) and totals the whole report elsewhere. Division by zero
 // yields 0. Numbers print with the definition's locale (Russian: decimal

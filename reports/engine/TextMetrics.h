@@ -2,8 +2,11 @@
 #include "reports/engine/ReportDefinition.h"
 
 #include <QFont>
+#include <QFontMetricsF>
 #include <QHash>
 #include <QString>
+#include <memory>
+#include <vector>
 
 namespace report::detail {
 
@@ -26,9 +29,29 @@ public:
     };
     Wrapped wrap(const QString& text, const FontSpec& font, double widthMm);
 
+    // The text as it fits the width: unchanged when it does, otherwise cut
+    // with an ellipsis at its end (each line of a text of several lines).
+    // `textWidthMm`, when given, receives the width of a result of one line
+    // (-1 for several lines).
+    QString elide(const QString& text, const FontSpec& font, double widthMm, double* textWidthMm = nullptr);
+
 private:
-    const QFont& font(const FontSpec& fontSpec);
-    QHash<QString, QFont> m_fonts;
+    // A font with its metrics and the advances of the characters met so
+    // far, which answer most "does it fit" questions without laying out.
+    struct Measured {
+        QFont font;
+        QFontMetricsF metrics;
+        QHash<char16_t, double> advances;   // reference units
+        explicit Measured(const QFont& f) : font(f), metrics(f) {}
+    };
+    Measured& measured(const FontSpec& fontSpec);
+    Measured& lookUp(const FontSpec& fontSpec);
+    QString elideLine(const QString& line, Measured& m, double width, double* lineWidth);
+
+    QHash<QString, Measured*> m_fonts;
+    FontSpec m_lastSpec;
+    Measured* m_last = nullptr;
+    std::vector<std::unique_ptr<Measured>> m_owned;
 };
 
 } // namespace report::detail

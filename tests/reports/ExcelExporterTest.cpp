@@ -3,11 +3,9 @@
 #include "tests/support/ScriptedDialogs.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
-#include <iostream>
 #include <limits>
 
 namespace {
@@ -391,10 +389,9 @@ TEST_F(ExcelExporterTest, AFolderThatCannotBeMadeIsAFailure)
     ASSERT_TRUE(r.cell(1, "A1"));
 }
 
+// Its time is measured by bench_entry (the price list of 10,000 operations).
 TEST_F(ExcelExporterTest, TenThousandRowsOfSixColumns)
 {
-    QElapsedTimer timer;
-    timer.start();
     ASSERT_EQ(exporter.Open(QString(), "Цены"), 1);
     const char* titles[] = {"Код", "Операция", "Вид", "Изделие", "Цена", "Норм"};
     for (int c = 0; c < 6; ++c)
@@ -409,12 +406,6 @@ TEST_F(ExcelExporterTest, TenThousandRowsOfSixColumns)
         exporter.WriteCell(1, 6, row, i % 3 + 1);
     }
     ASSERT_EQ(exporter.SetVisible(true), 1);
-    const qint64 elapsed = timer.elapsed();
-    RecordProperty("milliseconds", int(elapsed));
-    std::cout << "10000 x 6 cells written and saved in " << elapsed << " ms\n";
-    // Well under a second on the development machine; a gross slowdown
-    // (work per cell growing with the sheet) fails here.
-    EXPECT_LT(elapsed, 3000);
 
     XlsxReader r(opened.last());
     EXPECT_EQ(r.cellCount(1), 6 * 10001);

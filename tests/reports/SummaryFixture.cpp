@@ -1,5 +1,7 @@
 #include "tests/reports/SummaryFixture.h"
 
+#include "db/Command.h"
+
 #include <QProcess>
 #include <gtest/gtest.h>
 
@@ -33,13 +35,46 @@ void addSummaryWorkshop(TestDatabase& db)
             "(2, 7777, 502, '13.11.2026', 2, 12.5, 1)");  // Петров: 25 by night
 }
 
-const report::PageModel& prepareLayout(ReportLayout& layout, const QDate& from, const QDate& to, const QString& filter)
+void addNamesakes(TestDatabase& db)
+{
+    db.exec("insert into accounts_dep.person (id, fio) values (4, 'Кузнецов К.К.'), (5, 'Кузнецов К.К.')");
+    db.exec("insert into cmn_classifier.item (id, id_level, s_code, s_caption) values (504, 2, 'G1', 'Группа Г'), (505, 2, 'G2', 'Группа Г')");
+    db.exec("insert into cmn_gds_and_srv.gds_and_srv (id, s_caption, massa, id_class_item) values (13, 'ГГ-1', 1, 504), (14, 'ГГ-2', 2, 505)");
+    db.exec("insert into accounts_dep.oper (id, vid, i_id, naimen) values (104, 1, 13, 0), (105, 1, 14, 0)");
+    db.exec("insert into accounts_dep.smena (data, smena, w_id, i_id, o_id, cena, kol_vo, brak, color, time, ok, prize) values "
+            "('15.11.2026', 1, 4, 13, 104, 1, 10, 0, 0, 2, 'ok', 0),"
+            "('16.11.2026', 1, 4, 14, 105, 2, 5, 0, 0, 1, 'ok', 0),"
+            "('17.11.2026', 1, 5, 14, 105, 1, 20, 0, 0, 4, 'ok', 0)");
+    db.exec("insert into accounts_dep.fatigue (id_p, id_o, id_nom, d_date, cnt, price, i_night) values "
+            "(4, 7777, 504, '15.11.2026', 1, 11, 0),"
+            "(4, 7777, 505, '16.11.2026', 1, 7, 0),"
+            "(5, 7777, 505, '17.11.2026', 2, 11, 0)");
+}
+
+void addLongNames(TestDatabase& db)
+{
+    // The names go in as parameters: they are long and carry commas.
+    auto insert = [&](const char* sql, const QString& name) {
+        Command c(db.db(), QString::fromUtf8(sql));
+        c.setParam("name", name);
+        c.execute();
+    };
+    insert("insert into accounts_dep.person (id, fio) values (6, :name)", kLongWorker);
+    insert("insert into cmn_classifier.item (id, id_level, s_code, s_caption) values (506, 2, 'L', :name)", kLongGroup);
+    insert("insert into cmn_gds_and_srv.gds_and_srv (id, s_caption, massa, id_class_item) values (15, :name, 1.5, 506)", kLongProduct);
+    insert("insert into accounts_dep.vid_oper (id, vid) values (3, :name)", kLongKind);
+    db.exec("insert into accounts_dep.oper (id, vid, i_id, naimen) values (106, 3, 15, 0)");
+    db.exec("insert into accounts_dep.smena (data, smena, w_id, i_id, o_id, cena, kol_vo, brak, color, time, ok, prize) "
+            "select '20.11.2026', 1, 6, 15, 106, 1, 1, 0, c, 1, 'ok', 0 from generate_series(2, 90) c");
+    db.exec("insert into accounts_dep.fatigue (id_p, id_o, id_nom, d_date, cnt, price, i_night) values (6, 7777, 506, '20.11.2026', 2, 10, 0)");
+}
+
+const report::PageModel& prepareLayout(ReportLayout& layout, const QDate& from, const QDate& to, int productType)
 {
     Dataset& q = layout.query();
     q.close();
     layout.bindPeriod(from, to);
-    q.setFilter(filter);
-    q.setFiltered(!filter.isEmpty());
+    layout.setProductType(productType);
     q.open();
     return layout.Prepare();
 }

@@ -21,6 +21,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <algorithm>
+#include <cmath>
 #include <functional>
 
 namespace {
@@ -146,8 +147,8 @@ TEST_F(SummaryReportsTest, PeriodIncludesItsFirstDayExcludesItsLastAndProductTyp
         // The maintenance totals of the period stay whole under the filter;
         // the 90.00 of 01.12 is outside, the 10.00 of 01.11 inside.
         {"workers, blanks", w().Button4, &w().Form16, kFrom, kTo, 2, {"Summa=114,00", "F7All=105,00", "Total=349,00"}},
-        {"workers, from the 2nd", w().Button4, &w().Form16, QDate(2026, 11, 2), kTo, 0, {"F7All=95,00", "FioTotal=176,000"}},
-        {"detailed workers, to the 2nd", w().Button1, &w().Form20, kFrom, QDate(2026, 12, 2), 0, {"F7=170", "Summa=430,00"}},
+        {"workers, from the 2nd", w().Button4, &w().Form16, QDate(2026, 11, 2), kTo, 0, {"F7All=95,00", "FioTotal=176,00"}},
+        {"detailed workers, to the 2nd", w().Button1, &w().Form20, kFrom, QDate(2026, 12, 2), 0, {"F7=170,00", "Summa=430,00"}},
         {"products, blanks", w().Button2, &w().Form17, kFrom, kTo, 2, {"Mass=56", "Kolvo=56"}},
     };
     for (const Case& c : cases) {
@@ -177,7 +178,7 @@ TEST_F(SummaryReportsTest, PreviewSavesTheReportAsPdf)
     w().Button4->click();
     const QString text = pdfText(dir.filePath("рабочие.pdf"));
     EXPECT_TRUE(text.contains("Отчет по рабочим за период с 01.11.2026 по 01.12.2026")) << text.toStdString();
-    for (const char* e : {"Иванов И.И.", "Петров П.П.", "Группа А", " (грунт)", " (RAL: 5)", "206,000", "415,00", "345,83"})
+    for (const char* e : {"Иванов И.И.", "Петров П.П.", "Группа А", " (грунт)", " (RAL: 5)", "206,00", "415,00", "345,83"})
         EXPECT_TRUE(text.contains(QString::fromUtf8(e))) << e;
 }
 
@@ -338,5 +339,44 @@ TEST(SummaryReportsRoles, LoginSetsTheReportButtonsAndProductTypeOfEachRole)
         EXPECT_TRUE(w.Button5->isEnabled());
         EXPECT_EQ(w.RadioGroup1->isEnabled(), c.productChoice);
         EXPECT_EQ(w.productType(), c.productType);
+    }
+}
+
+TEST_F(SummaryReportsTest, WorkbookBoxesAndCountsSumToTheProductsReportsTotals)
+{
+    ASSERT_TRUE(started);
+    QTemporaryDir dir;
+    w().exporter().setExportFolder(dir.path());
+    QString file;
+    w().exporter().setOpener([&](const QString& f) {
+        file = f;
+        return true;
+    });
+    for (int productType : {0, 1, 2}) {
+        SCOPED_TRACE(productType);
+        w().setProductType(productType);
+        w().Button6->click();
+        XlsxReader book(file);
+        ASSERT_TRUE(book.ok());
+        // What a SUM over the columns gives in the spreadsheet: numeric
+        // cells only.
+        double boxes = 0, counts = 0;
+        int rows = 0;
+        for (int r = 2;; ++r) {
+            const auto mass = book.cell(1, cellRef(4, r));
+            const auto count = book.cell(1, cellRef(5, r));
+            if (!mass && !count)
+                break;
+            ASSERT_TRUE(mass && !mass->isText && count && !count->isText) << r;
+            boxes += mass->number;
+            counts += count->number;
+            ++rows;
+        }
+        EXPECT_GT(rows, 0);
+        t.dialogs.onModal("ReportPreview", [](QDialog&) { return int(QDialog::Rejected); });
+        w().Button2->click();
+        const report::PageModel& report = w().Form17.pages();
+        EXPECT_EQ(printed(report, "Kolvo"), QStringList{QString::number(counts)});
+        EXPECT_EQ(printed(report, "Mass"), QStringList{QString::number(std::llround(boxes))});
     }
 }

@@ -8,14 +8,12 @@
 
 #include <QAction>
 #include <QDialog>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QPageRanges>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
-#include <iostream>
 
 using namespace report;
 
@@ -66,7 +64,8 @@ TEST(EnginePdfOutputTest, PdfHoldsTheCyrillicTextOfEveryPage)
     }
 }
 
-TEST(EnginePdfOutputTest, TenThousandRowsWriteQuickly)
+// Its time is measured by bench_reports, over real reports.
+TEST(EnginePdfOutputTest, TenThousandRowsWriteEveryPage)
 {
     QTemporaryDir dir;
     TableSource data({"fio", "nom", "summa", "kolvo", "note"});
@@ -75,12 +74,7 @@ TEST(EnginePdfOutputTest, TenThousandRowsWriteQuickly)
                      QStringLiteral("Группа %1").arg(r / 3), 1.25, 1, QStringLiteral("строка %1").arg(r)});
     const PageModel model = layoutReport(workersReport(), data);
     const QString file = dir.filePath("long.pdf");
-    QElapsedTimer timer;
-    timer.start();
     writePdf(model, file);
-    const qint64 ms = timer.elapsed();
-    std::cout << "10000 rows, " << model.pageCount() << " pages written as PDF in " << ms << " ms, "
-              << QFileInfo(file).size() / 1024 << " KiB" << std::endl;
 
     EXPECT_EQ(pdfPageCount(file), model.pageCount());
     const QStringList pages = pdfText(file).split('\f', Qt::SkipEmptyParts);
@@ -88,9 +82,6 @@ TEST(EnginePdfOutputTest, TenThousandRowsWriteQuickly)
     EXPECT_TRUE(pages.last().contains("строка 9999"));
     EXPECT_TRUE(pages.last().contains("12500,00"));
     EXPECT_EQ(pages.last().trimmed().split('\n').last().trimmed(), QString::number(model.pageCount()));
-    // Generous for a loaded machine; glyphs drawn at the reference size
-    // took several times longer.
-    EXPECT_LT(ms, 20000);
 }
 
 TEST(EnginePdfOutputTest, UnwritableFileIsAnError)
