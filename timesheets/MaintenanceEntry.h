@@ -48,7 +48,7 @@ QString noPriceMessage(const QString& kindName);
 
 // One record as the editor writes it.
 struct Record {
-    int group = 0;      // id_nom
+    qlonglong group = 0;   // id_nom, a 15-digit key
     int kind = 0;       // id_o
     int worker = 0;     // id_p
     QDate date;         // the journal's day (kept as it was by a change)

@@ -179,7 +179,7 @@ void TForm24::prepareChange(const Dataset& row)
     Edit1->setText(row.field(QStringLiteral("fio")).asTrimmed());
     Edit2->setText(row.field(QStringLiteral("s_caption")).asString());
     Edit6->setText(QString::number(row.field(QStringLiteral("cnt")).asInt()));
-    groupId = row.field(QStringLiteral("id_nom")).asInt();
+    groupId = row.field(QStringLiteral("id_nom")).asLongLong();
     workerId = row.field(QStringLiteral("id_p")).asInt();
     LookupCombo::selectKey(cb_type_work, row.field(QStringLiteral("id_o")).asInt());
     CBox1->setChecked(row.field(QStringLiteral("i_night")).asInt() != 0);
@@ -202,7 +202,7 @@ void TForm24::Button3Click()
 
 void TForm24::Button4Click()
 {
-    m_groups->pick(ListMode::MaintenancePicker, [this](int id, const QString& name) {
+    m_groups->pick(ListMode::MaintenancePicker, [this](qlonglong id, const QString& name) {
         groupId = id;
         Edit2->setText(name);
     });

@@ -32,7 +32,7 @@ public:
     void setPeers(TForm25& journal, TForm5& workers, TForm26& groups);
 
     int Tag = MaintenanceEntry::Add;
-    int groupId = 0;
+    qlonglong groupId = 0;     // a nomenclature group: a 15-digit key
     int workerId = 0;
     int recordId = 0;          // the record being changed
 

@@ -165,6 +165,36 @@ TEST_F(MaintenanceEditorTest, ChangingKeepsDateAndShiftAndRepostsTheKeyTheRecord
     EXPECT_EQ(j().fatigue.recNo(), 1);
 }
 
+TEST_F(MaintenanceEditorTest, AGroupWithAFifteenDigitKeyIsWrittenAndKeptWhole)
+{
+    // Above the 32-bit range: a key held in an int would be written wrapped.
+    t.database.exec("insert into cmn_classifier.item (id, id_classifier, id_level, s_caption) values "
+                    "(100000000000501, 1, 2, 'Шкафы')");
+    openJournal(kMonday);
+    add([&](QDialog& d) {
+        pickWorker(2);
+        pickGroup(100000000000501LL);
+        EXPECT_EQ(e().Edit2->text(), "Шкафы");
+        e().Edit6->setText("4");
+        e().Button1->click();
+        EXPECT_FALSE(d.isVisible());
+    });
+    const int id = lastId();
+    EXPECT_EQ(record(id), "2|7777|100000000000501|02.03.2026|3|2026|1|4|100|0|0");
+
+    // Changing the hours keeps the group as it was.
+    ASSERT_TRUE(j().fatigue.locate("id", id));
+    t.dialogs.onModal("Form24", [&](QDialog& d) {
+        EXPECT_EQ(e().Edit2->text(), "Шкафы");
+        e().Edit6->setText("5");
+        e().Button1->click();
+        EXPECT_FALSE(d.isVisible());
+        return d.result();
+    });
+    j().Button6->click();
+    EXPECT_EQ(record(id), "2|7777|100000000000501|02.03.2026|3|2026|1|5|100|0|0");
+}
+
 TEST_F(MaintenanceEditorTest, ChecksComeInOrderAndTheKeyboardSavesOrCancels)
 {
     openJournal(kMonday);

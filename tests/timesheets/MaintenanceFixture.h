@@ -132,7 +132,7 @@ protected:
         e().Button3->click();
     }
     // The groups list, as the editor's picker, hands back group `id`.
-    void pickGroup(int id)
+    void pickGroup(qlonglong id)
     {
         t.dialogs.onModal("Form26", [this, id](QDialog& d) {
             EXPECT_EQ(owner.form26().Tag, 24);
