@@ -118,7 +118,10 @@ BEGIN
       FROM generate_series(first_day, end_day - 1, interval '1 day') g(dd)
       CROSS JOIN LATERAL (SELECT g.dd::date AS d) dd
       JOIN accounts_dep.person p ON random() < 0.04
-      CROSS JOIN LATERAL (SELECT CASE WHEN random() < 0.6 THEN 7777 ELSE 7778 END AS kind) kk;
+      -- The kind follows the worker and the day (a lateral random() that
+      -- names no outer column would be drawn once for all rows).
+      CROSS JOIN LATERAL (SELECT CASE WHEN abs(hashint4(p.id * 1000 + extract(doy FROM d)::int)) % 10 < 6
+                                      THEN 7777 ELSE 7778 END AS kind) kk;
 
   -- Timesheet rows consistent with the records: hours per worker and day.
   PERFORM demo.rebuild_timesheets();
