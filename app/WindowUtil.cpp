@@ -1,6 +1,7 @@
 #include "app/WindowUtil.h"
 
 #include <QBoxLayout>
+#include <QDate>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
@@ -27,6 +28,17 @@ void setBold(QWidget* widget, bool bold)
     QFont font = widget->font();
     font.setBold(bold);
     widget->setFont(font);
+}
+
+bool isWeekend(const QDate& date)
+{
+    return date.dayOfWeek() >= 6;
+}
+
+void showDayOff(QWidget* box, bool ticked)
+{
+    setBackground(box, ticked ? QColor(255, 0, 0) : QColor());
+    setBold(box, ticked);
 }
 
 void setBuddy(QLabel* label, QWidget* field)

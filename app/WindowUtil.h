@@ -4,6 +4,7 @@
 #include <utility>
 
 class QBoxLayout;
+class QDate;
 class QLabel;
 class QPushButton;
 class QWidget;
@@ -14,6 +15,10 @@ namespace WindowUtil {
 // colour restores the button-face colour of the style.
 void setBackground(QWidget* widget, const QColor& color);
 void setBold(QWidget* widget, bool bold);
+// Saturday and Sunday: the days a "Выходной" box is ticked for.
+bool isWeekend(const QDate& date);
+// The look of a "Выходной" box: bold on red while ticked, plain otherwise.
+void showDayOff(QWidget* box, bool ticked);
 // Makes `label` the buddy label of `field`, so the field's accessible name
 // is the label's text.
 void setBuddy(QLabel* label, QWidget* field);

@@ -1,5 +1,6 @@
 #include "db/SharedSql.h"
 
+#include <QDate>
 #include <QStringList>
 
 namespace SharedSql {
@@ -70,6 +71,11 @@ QString hTabel(int shift)
         QStringLiteral("group by person.s_caption,h_tabel.w_id,h_tabel.month,h_tabel.year,h_tabel.smena,h_tabel.id "),
         QStringLiteral("order by fio"),
     }.join(u'\n');
+}
+
+QString dateText(const QDate& date)
+{
+    return date.toString(QStringLiteral("dd.MM.yyyy"));
 }
 
 } // namespace SharedSql

@@ -1,6 +1,8 @@
 #pragma once
 #include <QString>
 
+class QDate;
+
 // The SQL texts of the queries the data module shares among windows.
 namespace SharedSql {
 QString workers();
@@ -13,4 +15,6 @@ QString smena(int shift);
 QString hTabel(int shift);
 // "coalesce(d1,0)+...+coalesce(d31,0)": the hours of a timesheet row.
 QString daySum();
+// A date as the statements write it for to_date(..., 'DD.MM.YYYY').
+QString dateText(const QDate& date);
 }

@@ -1,4 +1,5 @@
 #include "journal/DayPosting.h"
+#include "db/SharedSql.h"
 #include "app/TDataModule6.h"
 
 #include <QStringList>
@@ -12,10 +13,7 @@ QString num(int v)
     return QString::number(v);
 }
 
-QString dateText(const QDate& d)
-{
-    return d.toString(QStringLiteral("dd.MM.yyyy"));
-}
+using SharedSql::dateText;
 
 int readInt(TDataModule6& dm, const QString& sql, const QString& field)
 {

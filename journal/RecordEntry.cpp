@@ -1,4 +1,5 @@
 #include "journal/RecordEntry.h"
+#include "db/SharedSql.h"
 #include "app/TDataModule6.h"
 #include "db/Command.h"
 #include "db/DbError.h"
@@ -13,10 +14,7 @@ namespace RecordEntry {
 
 namespace {
 
-QString dateText(const QDate& d)
-{
-    return d.toString(QStringLiteral("dd.MM.yyyy"));
-}
+using SharedSql::dateText;
 
 void bindValues(Command& command, const Values& v)
 {

@@ -35,11 +35,6 @@
 
 namespace {
 
-bool isWeekend(const QDate& date)
-{
-    return date.dayOfWeek() >= 6;
-}
-
 // Enter in the date picker applies the date, as closing its calendar does.
 class EnterFilter : public QObject {
 public:
@@ -260,7 +255,7 @@ int TForm1::showChild(QDialog& child)
 
 void TForm1::tickWeekend(const QDate& date, bool untickOnWorkday)
 {
-    if (isWeekend(date))
+    if (WindowUtil::isWeekend(date))
         CBox1->setChecked(true);
     else if (untickOnWorkday)
         CBox1->setChecked(false);
@@ -317,8 +312,7 @@ void TForm1::RadioButtonClick(int shift)
 
 void TForm1::CBox1Click()
 {
-    WindowUtil::setBackground(CBox1, CBox1->isChecked() ? JournalGrid::kRed : QColor());
-    WindowUtil::setBold(CBox1, CBox1->isChecked());
+    WindowUtil::showDayOff(CBox1, CBox1->isChecked());
 }
 
 void TForm1::Button8Click()

@@ -1,4 +1,5 @@
 #include "timesheets/MaintenanceEntry.h"
+#include "db/SharedSql.h"
 #include "app/TDataModule6.h"
 #include "db/DbError.h"
 #include "journal/DayPosting.h"
@@ -76,7 +77,7 @@ QString insertSql(const Record& r)
     return QStringLiteral("INSERT INTO accounts_dep.fatigue(id_nom, id_o, id_p, d_date, i_mnth, i_year, i_smena, cnt, "
                           "price, i_holiday, i_night)VALUES(")
         + num(r.group) + QStringLiteral(", ") + num(r.kind) + QStringLiteral(" ,") + num(r.worker)
-        + QStringLiteral(", to_date('") + r.date.toString(QStringLiteral("dd.MM.yyyy")) + QStringLiteral("', 'DD.MM.YYYY'), ")
+        + QStringLiteral(", to_date('") + SharedSql::dateText(r.date) + QStringLiteral("', 'DD.MM.YYYY'), ")
         + num(r.date.month()) + QStringLiteral(", ") + num(r.date.year()) + QStringLiteral(", ") + num(Shift)
         + QStringLiteral(", ") + num(r.hours) + QStringLiteral(", ") + priceText(r.priceUnits) + QStringLiteral(", ")
         + flag(r.dayOff) + QStringLiteral(", ") + flag(r.night) + QStringLiteral(")");

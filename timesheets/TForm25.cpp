@@ -15,17 +15,6 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-namespace {
-
-bool isWeekend(const QDate& date)
-{
-    return date.dayOfWeek() >= 6;
-}
-
-const QColor kRed{255, 0, 0};
-
-} // namespace
-
 TForm25::TForm25(const AppContext& context, TDataModule6& dm, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       fatigue(dm.ADO_DB, QStringLiteral("fatigue")),
@@ -123,7 +112,7 @@ void TForm25::reread()
 
 void TForm25::DTPcker1Change()
 {
-    CBox1->setChecked(isWeekend(DTPcker1->date()));
+    CBox1->setChecked(WindowUtil::isWeekend(DTPcker1->date()));
     m_ctx.dialogs.guarded(this, [this] {
         fatigue.close();
         fatigue.setParam(QStringLiteral("d_date"), DTPcker1->date());
@@ -133,9 +122,7 @@ void TForm25::DTPcker1Change()
 
 void TForm25::CBox1Click()
 {
-    const bool on = CBox1->isChecked();
-    WindowUtil::setBackground(CBox1, on ? kRed : QColor());
-    WindowUtil::setBold(CBox1, on);
+    WindowUtil::showDayOff(CBox1, CBox1->isChecked());
 }
 
 void TForm25::runEditor(const std::function<void()>& prepare)
