@@ -1,4 +1,5 @@
 #include "app/WindowOwner.h"
+#include "app/DialogService.h"
 #include "app/TForm23.h"
 #include "app/TDataModule6.h"
 #include "catalogs/TForm2.h"
@@ -19,6 +20,9 @@
 #include "timesheets/TForm25.h"
 #include "timesheets/TForm19.h"
 #include "timesheets/TForm27.h"
+#include "timesheets/TForm30.h"
+
+#include <QDateEdit>
 
 WindowOwner::WindowOwner(const AppContext& context) : m_ctx(context) {}
 
@@ -26,6 +30,7 @@ WindowOwner::~WindowOwner()
 {
     // Windows go before the journal, which owns the data module.
     m_form23.reset();
+    m_form30.reset();
     m_form25.reset();
     m_form24.reset();
     m_form27.reset();
@@ -89,15 +94,31 @@ bool WindowOwner::start(const QStringList& arguments)
     });
     m_form19 = std::make_unique<TForm19>(m_ctx, dm);
     m_form27 = std::make_unique<TForm27>(m_ctx, dm);
+    m_form30 = std::make_unique<TForm30>(m_ctx, dm);
     TForm1& journal = *m_form1;
     TForm19& shifts = *m_form19;
     TForm27& pay = *m_form27;
+    TForm30& check = *m_form30;
+    TForm25& maintenance = *m_form25;
+    m_form30->openMaintenance = [this, &maintenance, &journal](const QDate& date, qlonglong record) {
+        maintenance.prepareOpen(date, journal.role, record);
+        m_ctx.dialogs.showModal(maintenance);
+    };
     m_form1->setTimesheetOpeners({
         [&pay, &journal] { pay.openVariant(TForm27::Piece, journal); },
         [&shifts, &journal] { shifts.openFrom(journal); },
         [&pay, &journal] { pay.openVariant(TForm27::Maintenance, journal); },
         [&pay, &journal] { pay.openVariant(TForm27::Average, journal); },
         [&pay, &journal] { pay.openVariant(TForm27::Total, journal); },
+        [&check, &journal] {
+            check.prepare(journal.DateT->date(), journal.role);
+            journal.showChild(check);
+            // A shift record's finding leads to the journal, under the check.
+            if (const auto place = check.pendingJournal) {
+                check.pendingJournal.reset();
+                journal.showRecord(place->date, place->shift, place->record);
+            }
+        },
     });
     return true;
 }

@@ -65,27 +65,30 @@ void run(TDataModule6& dm, qlonglong productId, const Plan& plan)
         Dataset days(dm.ADO_DB, QStringLiteral("deleted_days"));
         days.setSql(QStringLiteral("with gone as (delete from accounts_dep.smena s where s.i_id =cast(:id as bigint) "
                                    "returning s.w_id, s.smena, s.data) "
-                                   "select distinct w_id, smena, data from gone "
-                                   "where w_id is not null and smena is not null and data is not null "
-                                   "order by w_id, smena, data"));
+                                   "select distinct w_id, smena, data, (w_id is not null and smena is not null)::int as keyed "
+                                   "from gone where data is not null order by w_id, smena, data"));
         days.setParam(QStringLiteral("id"), productId);
         days.open();
         struct Day {
             int worker, shift;
             QDate date;
+            bool keyed;   // a record without worker or shift has no timesheet row
         };
         QVector<Day> left;
         for (days.first(); !days.eof(); days.next())
             left.append({days.field(QStringLiteral("w_id")).asInt(), days.field(QStringLiteral("smena")).asInt(),
-                         days.field(QStringLiteral("data")).asDate()});
+                         days.field(QStringLiteral("data")).asDate(), days.field(QStringLiteral("keyed")).asInt() != 0});
         days.close();
-        // All the keys' locks first, in the postings' one fixed order.
+        // All the keys' locks first, in the postings' one fixed order; the
+        // month locks of every deleted record, so that a closed month
+        // refuses the whole delete.
         QVector<DayPosting::ShiftKey> keys;
         for (const Day& d : left)
             keys.append({d.worker, d.shift, d.date});
         DayPosting::lockShiftKeys(dm, keys);
         for (const Day& d : left)
-            DayPosting::shiftAfterDelete(dm, d.worker, d.shift, d.date);
+            if (d.keyed)
+                DayPosting::shiftAfterDelete(dm, d.worker, d.shift, d.date);
     }
     if (plan.operations)
         exec(QStringLiteral("delete from accounts_dep.oper o where o.i_id =cast(:id as bigint)"));

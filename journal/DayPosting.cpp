@@ -1,4 +1,5 @@
 #include "journal/DayPosting.h"
+#include "journal/MonthClosing.h"
 #include "db/SharedSql.h"
 #include "app/TDataModule6.h"
 
@@ -117,7 +118,7 @@ void lockMonthsInOrder(TDataModule6& dm, const QVector<QDate>& dates)
 
 namespace DayPosting {
 
-void lockMonth(TDataModule6& dm, int year, int month, MonthLock mode)
+void lockMonth(TDataModule6& dm, int year, int month, MonthLock mode, ClosedMonth closed)
 {
     const QString fn = mode == MonthLock::Exclusive ? QStringLiteral("pg_advisory_xact_lock")
                                                     : QStringLiteral("pg_advisory_xact_lock_shared");
@@ -126,6 +127,10 @@ void lockMonth(TDataModule6& dm, int year, int month, MonthLock mode)
     dm.Control.addSql(QStringLiteral("select 1 as locked from (select %1(7002, %2)) l").arg(fn).arg(year * 100 + month));
     dm.Control.open();
     dm.Control.close();
+    // A statement of its own, after the lock: one that waited for a closing
+    // sees the closing's commit.
+    if (closed == ClosedMonth::Refuse)
+        MonthClosing::ensureOpen(dm, year, month);
 }
 
 void lockShiftKeys(TDataModule6& dm, const QVector<ShiftKey>& keys)

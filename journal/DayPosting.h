@@ -18,8 +18,15 @@ namespace DayPosting {
 // it shared for its month before the lock of its key, and a month rebuild
 // takes it exclusively, so that a rebuild never interleaves with a posting
 // of the same month.
+//
+// Once the lock is held, a closed month refuses (MonthClosing::ClosedMonthError):
+// every writer of a month's records, timesheet rows or prices takes this
+// lock, so none writes into a closed month, and a month closed by another
+// copy a moment ago is seen. Only closing and opening a month itself take
+// the lock with `Allow`.
 enum class MonthLock { Shared, Exclusive };
-void lockMonth(TDataModule6& dm, int year, int month, MonthLock mode);
+enum class ClosedMonth { Refuse, Allow };
+void lockMonth(TDataModule6& dm, int year, int month, MonthLock mode, ClosedMonth closed = ClosedMonth::Refuse);
 
 // The key of a shift-keyed timesheet row, as a record's worker, shift and
 // day give it (the row holds the day's month).

@@ -234,4 +234,17 @@ Outcome deleteRecord(TDataModule6& dm, int id)
     });
 }
 
+Outcome setAcceptance(TDataModule6& dm, int id, const QString& mark)
+{
+    return inTransaction(dm.ADO_DB, [&] {
+        if (!lockedPlaceOf(dm, id, std::nullopt))
+            return Outcome::Gone;
+        Command update(dm.ADO_DB, QStringLiteral("update accounts_dep.smena set ok=:ok where id=:id"));
+        update.setParam(QStringLiteral("ok"), mark);
+        update.setParam(QStringLiteral("id"), id);
+        update.execute();
+        return Outcome::Written;
+    });
+}
+
 } // namespace RecordEntry

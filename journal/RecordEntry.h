@@ -98,4 +98,8 @@ Outcome saveRecord(TDataModule6& dm, Command& command, const Values& values, int
 // there was no such record.
 Outcome deleteRecord(TDataModule6& dm, int id);
 
+// Sets the acceptance mark of record `id` (under its month's lock, so that a
+// closed month refuses). Answers Gone when there was no such record.
+Outcome setAcceptance(TDataModule6& dm, int id, const QString& mark);
+
 } // namespace RecordEntry

@@ -12,6 +12,7 @@
 #include "db/Command.h"
 #include "db/ConnectionText.h"
 #include "journal/JournalGrid.h"
+#include "journal/MonthClosingView.h"
 #include "journal/RecordEntry.h"
 #include "journal/TForm11.h"
 #include "migration/LegacyImportHost.h"
@@ -26,6 +27,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -93,6 +95,8 @@ void TForm1::buildControls()
     ActMaintenanceTimesheet = action(MenuTimesheets, "ActMaintenanceTimesheet", QStringLiteral("Табель хоз. работ"));
     ActAvgTimesheet = action(MenuTimesheets, "ActAvgTimesheet", QStringLiteral("Табель ср. сдельная"));
     ActTotalTimesheet = action(MenuTimesheets, "ActTotalTimesheet", QStringLiteral("Общий табель"));
+    MenuTimesheets->addSeparator();
+    ActMonthCheck = action(MenuTimesheets, "ActMonthCheck", QStringLiteral("Проверка месяца"));
     MenuReports = MainMenu->addMenu(QStringLiteral("Отчеты"));
     MenuReports->setObjectName(QStringLiteral("MenuReports"));
     ActSummaryReports = action(MenuReports, "ActSummaryReports", QStringLiteral("Сводные отчеты"));
@@ -107,7 +111,7 @@ void TForm1::buildControls()
     // Windows of later stages are wired when they exist; until then their
     // items stay disabled.
     for (QAction* a : {ActWorkers, ActProducts, ActPrices, ActOperations, ActGroups, ActPieceTimesheet,
-                       ActShiftTimesheet, ActMaintenanceTimesheet, ActAvgTimesheet, ActTotalTimesheet, ActSummaryReports})
+                       ActShiftTimesheet, ActMaintenanceTimesheet, ActAvgTimesheet, ActTotalTimesheet, ActMonthCheck, ActSummaryReports})
         a->setEnabled(false);
     connect(ActExit, &QAction::triggered, this, &QDialog::reject);
 
@@ -137,6 +141,9 @@ void TForm1::buildControls()
     CBox1 = new QCheckBox(QStringLiteral("Выходной"), this);
     CBox1->setObjectName(QStringLiteral("CBox1"));
     top->addWidget(CBox1);
+    top->addSpacing(12);
+    LabelClosed = MonthClosingView::makeLabel(this);
+    top->addWidget(LabelClosed);
     top->addStretch(1);
     layout->addLayout(top);
 
@@ -279,6 +286,32 @@ void TForm1::FormActivate()
         m_dm->Smena(shift).setParam(QStringLiteral("data"), day);
         m_dm->Smena(shift).open();
     }
+    showMonthState();
+}
+
+void TForm1::showMonthState()
+{
+    const QDate date = DateT->date();
+    MonthClosingView::show(*m_dm, date.year(), date.month(), LabelClosed, {Button1, Button2, Button3});
+}
+
+bool TForm1::refuseClosedMonth()
+{
+    const QDate date = DateT->date();
+    return MonthClosingView::refuse(*m_dm, date.year(), date.month(), m_ctx.dialogs, this);
+}
+
+void TForm1::showRecord(const QDate& date, int shift, qlonglong id)
+{
+    DateT->setDate(date);
+    DateTChange();
+    QRadioButton* radios[] = {RadioButton1, RadioButton2, RadioButton3, RadioButton4};
+    const int chosen = shift >= 1 && shift <= 4 ? shift : 1;
+    radios[chosen - 1]->setChecked(true);
+    RadioButtonClick(chosen);
+    currentShiftQuery = &shiftQuery(chosen);
+    if (id > 0)
+        m_ctx.dialogs.guarded(this, [&] { currentShiftQuery->locate(QStringLiteral("id"), id); });
 }
 
 void TForm1::DateTChange()
@@ -293,6 +326,7 @@ void TForm1::DateTChange()
                 m_dm->Smena(shift).open();
             }
             tickWeekend(DateT->date(), true);
+            showMonthState();
         }
         DBGrid2->setFocus();
     });
@@ -323,6 +357,7 @@ void TForm1::Button8Click()
             m_dm->Smena(shift).close();
         for (int shift = 1; shift <= 4; ++shift)
             m_dm->Smena(shift).open();
+        showMonthState();
     });
 }
 
@@ -336,10 +371,7 @@ void TForm1::DBGrid2DblClick()
         if (query.isEmpty())
             return;
         const QString mark = JournalGrid::toggledMark(query.field(QStringLiteral("ok")).asString());
-        Command updtOK(m_dm->ADO_DB, QStringLiteral("update accounts_dep.smena set ok=:ok where id=:id"));
-        updtOK.setParam(QStringLiteral("ok"), mark);
-        updtOK.setParam(QStringLiteral("id"), query.field(QStringLiteral("id")).asInt());
-        updtOK.execute();
+        RecordEntry::setAcceptance(*m_dm, query.field(QStringLiteral("id")).asInt(), mark);
         const int row = query.recNo();
         query.close();
         query.open();
@@ -353,6 +385,8 @@ void TForm1::Button3Click()
         currentShiftQuery = &shiftQuery(currentShift);
         Dataset& query = *currentShiftQuery;
         if (query.field(QStringLiteral("id")).asString().isEmpty())
+            return;
+        if (refuseClosedMonth())
             return;
         const bool yes = m_ctx.dialogs.askYesNo(this, QStringLiteral("Удаление"), QStringLiteral("Удалить позицию из списка?"));
         // The delete and the re-posting of the day the record stood on (not
@@ -468,6 +502,7 @@ void TForm1::setTimesheetOpeners(const TimesheetOpeners& openers)
         {ActMaintenanceTimesheet, openers.maintenance},
         {ActAvgTimesheet, openers.average},
         {ActTotalTimesheet, openers.total},
+        {ActMonthCheck, openers.monthCheck},
     };
     for (const auto& [action, open] : items) {
         action->setEnabled(bool(open));
@@ -481,9 +516,13 @@ void TForm1::Button1Click()
 {
     if (!m_editor)
         return;
-    const bool ready = m_ctx.dialogs.guarded(this, [this] {
+    bool ready = false;
+    m_ctx.dialogs.guarded(this, [&] {
+        if (refuseClosedMonth())
+            return;
         currentShiftQuery = &shiftQuery(currentShift);
         m_editor->prepareNew(DateT->date());
+        ready = true;
     });
     if (ready)
         showChild(*m_editor);
@@ -500,6 +539,8 @@ void TForm1::Button2Click()
         Dataset& query = *currentShiftQuery;
         row = query.recNo();
         if (query.isEmpty())
+            return;
+        if (refuseClosedMonth())
             return;
         m_editor->prepareChange(query);
         ready = true;

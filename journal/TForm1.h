@@ -15,6 +15,7 @@ class QCheckBox;
 class QDateEdit;
 class QMenu;
 class QMenuBar;
+class QLabel;
 class QPushButton;
 class QRadioButton;
 class QTimer;
@@ -57,6 +58,7 @@ public:
     // enabled here.
     struct TimesheetOpeners {
         std::function<void()> piece, shifts, maintenance, average, total;
+        std::function<void()> monthCheck;   // "Проверка месяца"
     };
     void setTimesheetOpeners(const TimesheetOpeners& openers);
 
@@ -76,6 +78,7 @@ public:
     QRadioButton* RadioButton4;
     QDateEdit* DateT;
     QCheckBox* CBox1;
+    QLabel* LabelClosed;    // "Месяц закрыт …" while the date's month is closed
     DBGrid* DBGrid2;
     QPushButton* Button1;   // Добавить
     QPushButton* Button2;   // Изменить
@@ -99,6 +102,7 @@ public:
     QAction* ActMaintenanceTimesheet;
     QAction* ActAvgTimesheet;
     QAction* ActTotalTimesheet;
+    QAction* ActMonthCheck;
     QAction* ActSummaryReports;
     QAction* ActExit;
     QAction* ActImport;
@@ -122,6 +126,11 @@ public:
     // Shows a window opened from the journal; the journal re-reads today
     // when it is active again.
     int showChild(QDialog& child);
+    // Moves the journal to a day and shift and makes record `id` current
+    // (when it is among the shown records).
+    void showRecord(const QDate& date, int shift, qlonglong id);
+    // Shows whether the date's month is closed (the label, the buttons' tips).
+    void showMonthState();
 
     // Menu "Справочники": each list opened as the catalog.
     void ActWorkersExecute();
@@ -148,6 +157,8 @@ private:
     void buildControls();
     void reopenShifts();
     void tickWeekend(const QDate& date, bool untickOnWorkday);
+    // Tells the user when the date's month is closed; answers true then.
+    bool refuseClosedMonth();
 
     AppContext m_ctx;
     TDataModule6* m_dm = nullptr;

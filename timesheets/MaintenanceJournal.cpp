@@ -48,6 +48,17 @@ QString sumText(const QVariant& value)
         .arg(magnitude % 100, 2, 10, QChar(u'0'));
 }
 
+// The transaction's setting that tells the maintenance records' trigger
+// that the average piece-rate calculation writes.
+void markAverageRates(TDataModule6& dm, bool on)
+{
+    dm.Control.close();
+    dm.Control.setSql(QStringLiteral("select set_config('pw.average_rates', :on, true) as mark"));
+    dm.Control.setParam(QStringLiteral("on"), on ? QStringLiteral("on") : QStringLiteral("off"));
+    dm.Control.open();
+    dm.Control.close();
+}
+
 } // namespace
 
 QString fatigueSql()
@@ -126,8 +137,14 @@ RateOutcome calculateAverageRates(TDataModule6& dm, const QDate& date)
 {
     RateOutcome outcome;
     Transaction tx(dm.ADO_DB);
+    // Reprices a month: refused when it is closed.
+    DayPosting::lockMonth(dm, date.year(), date.month(), DayPosting::MonthLock::Shared);
+    // The records this update prices are marked as priced by it (the
+    // table's trigger reads the setting; any later change clears the mark).
+    markAverageRates(dm, true);
     dm.SQL_exec.setText(averageRateSql(date));
     outcome.priced = dm.SQL_exec.execute();
+    markAverageRates(dm, false);
     // The repriced rows stay locked until the commit, so this counts the
     // update's own result.
     Dataset& q = dm.Control;

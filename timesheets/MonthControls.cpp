@@ -1,11 +1,14 @@
 #include "timesheets/MonthControls.h"
 #include "app/DialogService.h"
 #include "app/WindowUtil.h"
+#include "journal/MonthClosingView.h"
 
 #include <QBoxLayout>
 #include <QComboBox>
 #include <QLabel>
 #include <QProgressBar>
+#include <QSignalBlocker>
+#include <algorithm>
 
 namespace MonthControls {
 
@@ -27,9 +30,23 @@ MonthChoice addMonthChoice(QWidget* owner, QBoxLayout* layout, const char* month
     row->addSpacing(12);
     row->addWidget(yearLabel);
     row->addWidget(year);
+    row->addSpacing(12);
+    QLabel* closed = MonthClosingView::makeLabel(owner);
+    row->addWidget(closed);
     row->addStretch();
     layout->addLayout(row);
-    return {month, year};
+    return {month, year, closed};
+}
+
+void fillYears(QComboBox* years, int year, int thisYear)
+{
+    constexpr int kFirstYear = 2007;
+    const int last = std::max(thisYear + 1, year);
+    const int first = std::min(kFirstYear, year);
+    const QSignalBlocker block(years);
+    years->clear();
+    for (int y = first; y <= last; ++y)
+        years->addItem(QString::number(y));
 }
 
 QProgressBar* addRebuildProgress(QWidget* owner, QBoxLayout* row)

@@ -8,6 +8,7 @@
 class DialogService;
 class QBoxLayout;
 class QComboBox;
+class QLabel;
 class QProgressBar;
 class QWidget;
 
@@ -17,10 +18,16 @@ namespace MonthControls {
 struct MonthChoice {
     QComboBox* month;   // "Январь" .. "Декабрь"
     QComboBox* year;
+    QLabel* closed;     // "Месяц закрыт …", hidden while the month is open
 };
 // "Месяц:" with the month list and "Год:" with an empty year list, each
-// label the buddy of its list, as one row appended to `layout`.
+// label the buddy of its list, and the closed month's label, as one row
+// appended to `layout`.
 MonthChoice addMonthChoice(QWidget* owner, QBoxLayout* layout, const char* monthName, const char* yearName);
+
+// The year list: from 2007 up to the year after `thisYear`; a year outside
+// that range (an old journal date) is added in its place.
+void fillYears(QComboBox* years, int year, int thisYear);
 
 // The hidden progress bar of a rebuild (minimum and position 1), appended to `row`.
 QProgressBar* addRebuildProgress(QWidget* owner, QBoxLayout* row);

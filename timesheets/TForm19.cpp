@@ -1,4 +1,5 @@
 #include "timesheets/TForm19.h"
+#include "journal/MonthClosingView.h"
 #include "app/DBGrid.h"
 #include "app/DialogService.h"
 #include "app/TDataModule6.h"
@@ -20,7 +21,6 @@
 
 namespace {
 
-constexpr int kFirstYear = 2007;
 constexpr int kNameWidth = 210;
 constexpr int kDayWidth = 26;
 constexpr int kTotalWidth = 52;
@@ -54,6 +54,7 @@ TForm19::TForm19(const AppContext& context, TDataModule6& dm, QWidget* parent)
     const auto choice = MonthControls::addMonthChoice(this, layout, "ComboBox1", "ComboBox2");
     ComboBox1 = choice.month;
     ComboBox2 = choice.year;
+    LabelClosed = choice.closed;
     fillYears(today().year());
 
     PageControl1 = new QTabWidget(this);
@@ -126,14 +127,7 @@ DBGrid* TForm19::grid(int shift) const
 
 void TForm19::fillYears(int year)
 {
-    // From 2007 up to the year after this one; a year outside that range
-    // (an old journal date) is added in its place.
-    const int last = std::max(today().year() + 1, year);
-    const int first = std::min(kFirstYear, year);
-    const QSignalBlocker block(ComboBox2);
-    ComboBox2->clear();
-    for (int y = first; y <= last; ++y)
-        ComboBox2->addItem(QString::number(y));
+    MonthControls::fillYears(ComboBox2, year, today().year());
 }
 
 void TForm19::prepare(const QDate& date)
@@ -231,6 +225,7 @@ void TForm19::ComboBox1Change()
             q.setParam(QStringLiteral("date2"), month.next());
             q.open();
         }
+        MonthClosingView::show(m_dm, month.year, month.month, LabelClosed, {Button1});
     });
     applyLooks();
 }

@@ -11,6 +11,7 @@
 
 class DBGrid;
 class QComboBox;
+class QLabel;
 class QProgressBar;
 class QPushButton;
 class QTabWidget;
@@ -65,6 +66,7 @@ public:
     QPushButton* Button2;   // Excel
     QComboBox* ComboBox1;   // month
     QComboBox* ComboBox2;   // year
+    QLabel* LabelClosed;    // "Месяц закрыт …"
     QPushButton* Button5;   // Обновить
     QPushButton* Button6;   // Печать
     QPushButton* Button4;   // Выход

@@ -4,6 +4,7 @@
 #include "app/TDataModule6.h"
 #include "app/WindowUtil.h"
 #include "catalogs/EditorParts.h"
+#include "journal/MonthClosingView.h"
 #include "timesheets/MaintenanceJournal.h"
 #include "timesheets/TForm24.h"
 
@@ -12,6 +13,7 @@
 #include <QDateEdit>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -55,6 +57,9 @@ TForm25::TForm25(const AppContext& context, TDataModule6& dm, QWidget* parent)
     CBox1 = new QCheckBox(QStringLiteral("Выходной"), this);
     CBox1->setObjectName(QStringLiteral("CBox1"));
     bottom->addWidget(CBox1);
+    bottom->addSpacing(12);
+    LabelClosed = MonthClosingView::makeLabel(this);
+    bottom->addWidget(LabelClosed);
     bottom->addStretch(1);
     Button8 = button("Button8", QStringLiteral("Выход"));
     layout->addLayout(bottom);
@@ -73,8 +78,9 @@ TForm25::TForm25(const AppContext& context, TDataModule6& dm, QWidget* parent)
     setFixedSize(860, 520);
 }
 
-void TForm25::prepareOpen(const QDate& date, LoginRole role)
+void TForm25::prepareOpen(const QDate& date, LoginRole role, qlonglong record)
 {
+    m_focusRecord = record;
     {
         const QSignalBlocker quiet(DTPcker1);
         DTPcker1->setDate(date);
@@ -106,8 +112,25 @@ void TForm25::reread()
     fatigue.close();
     fatigue.setParam(QStringLiteral("d_date"), DTPcker1->date());
     fatigue.open();
-    if (!fatigue.isEmpty() && row > 0)
+    if (m_focusRecord > 0) {
+        fatigue.locate(QStringLiteral("id"), m_focusRecord);
+        m_focusRecord = 0;
+    } else if (!fatigue.isEmpty() && row > 0) {
         fatigue.setRecNo(row);
+    }
+    showMonthState();
+}
+
+void TForm25::showMonthState()
+{
+    const QDate date = DTPcker1->date();
+    MonthClosingView::show(m_dm, date.year(), date.month(), LabelClosed, {Button5, Button6, Button7, Button1});
+}
+
+bool TForm25::refuseClosedMonth()
+{
+    const QDate date = DTPcker1->date();
+    return MonthClosingView::refuse(m_dm, date.year(), date.month(), m_ctx.dialogs, this);
 }
 
 void TForm25::DTPcker1Change()
@@ -117,6 +140,7 @@ void TForm25::DTPcker1Change()
         fatigue.close();
         fatigue.setParam(QStringLiteral("d_date"), DTPcker1->date());
         fatigue.open();
+        showMonthState();
     });
 }
 
@@ -139,21 +163,21 @@ void TForm25::runEditor(const std::function<void()>& prepare)
 
 void TForm25::Button5Click()
 {
-    if (!Button5->isEnabled())
+    if (!Button5->isEnabled() || refuseClosedMonth())
         return;
     runEditor([this] { m_editor->prepareNew(); });
 }
 
 void TForm25::Button6Click()
 {
-    if (!Button6->isEnabled() || !fatigue.isOpen() || fatigue.isEmpty())
+    if (!Button6->isEnabled() || !fatigue.isOpen() || fatigue.isEmpty() || refuseClosedMonth())
         return;
     runEditor([this] { m_editor->prepareChange(fatigue); });
 }
 
 void TForm25::Button7Click()
 {
-    if (!Button7->isEnabled() || !fatigue.isOpen() || fatigue.isEmpty())
+    if (!Button7->isEnabled() || !fatigue.isOpen() || fatigue.isEmpty() || refuseClosedMonth())
         return;
     if (!m_ctx.dialogs.askYesNo(this, QStringLiteral("Удаление"), QStringLiteral("Удалить позицию из списка?")))
         return;
@@ -169,7 +193,7 @@ void TForm25::Button7Click()
 
 void TForm25::Button1Click()
 {
-    if (!Button1->isEnabled())
+    if (!Button1->isEnabled() || refuseClosedMonth())
         return;
     MaintenanceJournal::RateOutcome outcome;
     const QDate date = DTPcker1->date();

@@ -10,6 +10,7 @@
 class DBGrid;
 class QCheckBox;
 class QDateEdit;
+class QLabel;
 class QPushButton;
 class TDataModule6;
 class TForm24;
@@ -35,12 +36,14 @@ public:
     QDateEdit* DTPcker1;
     QPushButton* Button1;    // Расчитать ср.сд.
     QCheckBox* CBox1;        // Выходной
+    QLabel* LabelClosed;     // "Месяц закрыт …"
     QPushButton* Button8;    // Выход
 
     // What the daily journal's "Ср.сд./хоз. работы" sets before showing it:
     // the date, without the date handler (so "Выходной" keeps its state),
-    // and what the logged-in role may do here.
-    void prepareOpen(const QDate& date, LoginRole role);
+    // and what the logged-in role may do here; `record`, when given, is
+    // made current once the day is read.
+    void prepareOpen(const QDate& date, LoginRole role, qlonglong record = 0);
 
     void FormActivate();
     void DTPcker1Change();
@@ -58,8 +61,11 @@ protected:
 private:
     // Shows the editor prepared by `prepare`; the list is re-read afterwards.
     void runEditor(const std::function<void()>& prepare);
+    void showMonthState();
+    bool refuseClosedMonth();
 
     AppContext m_ctx;
     TDataModule6& m_dm;
     TForm24* m_editor = nullptr;
+    qlonglong m_focusRecord = 0;
 };

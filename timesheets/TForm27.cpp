@@ -1,4 +1,5 @@
 #include "timesheets/TForm27.h"
+#include "journal/MonthClosingView.h"
 #include "app/DBGrid.h"
 #include "app/DialogService.h"
 #include "app/TDataModule6.h"
@@ -90,6 +91,7 @@ TForm27::TForm27(const AppContext& context, TDataModule6& dm, QWidget* parent)
     const auto choice = MonthControls::addMonthChoice(this, layout, "ComboBox1", "cb_year");
     ComboBox1 = choice.month;
     cb_year = choice.year;
+    LabelClosed = choice.closed;
 
     DBGrid1 = new DBGrid(this);
     DBGrid1->setObjectName(QStringLiteral("DBGrid"));
@@ -345,6 +347,7 @@ void TForm27::ComboBox1Change()
         bindMonth(*m_query, month, 4);
         m_query->open();
         openFooters(month);
+        MonthClosingView::show(m_dm, month.year, month.month, LabelClosed, {Button3});
     });
     applyDays(month);
 }

@@ -11,6 +11,7 @@ class DBGrid;
 class ExcelExporter;
 class QComboBox;
 class QLabel;
+class QLabel;
 class QProgressBar;
 class QPushButton;
 class TDataModule6;
@@ -55,6 +56,7 @@ public:
     DBGrid* DBGrid1;
     QComboBox* ComboBox1;   // month
     QComboBox* cb_year;     // year, over q_year
+    QLabel* LabelClosed;    // "Месяц закрыт …"
     QLabel* Label1;         // Ср. сдел.:
     QLabel* Label2;         // Хоз. работы:
     QLabel* Label3;         // Сделка:

@@ -18,6 +18,8 @@ if pg_create_enterprise_db pw_bench "$top"; then
   pg_sys -d pw_bench -f "$top/db/demo/generate.sql"
   pg_sys -d pw_bench -c "SELECT demo.generate(300)" >/dev/null
   pg_sys -d pw_bench -c "VACUUM ANALYZE" >/dev/null
+else
+  pg_update_enterprise_db pw_bench "$top"
 fi
 "$top/tools/make-template.sh" "${PW_TEMPLATE:-pw_template}"
 

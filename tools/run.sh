@@ -12,6 +12,8 @@ if pg_create_enterprise_db vestra_erp "$top"; then
   echo "Filling vestra_erp with demo data..."
   pg_sys -d vestra_erp -f "$top/db/demo/generate.sql"
   pg_sys -d vestra_erp -c "SELECT demo.generate(${DEMO_SIZE:-40})" >/dev/null
+else
+  pg_update_enterprise_db vestra_erp "$top"
 fi
 
 exec "${BUILD_DIR:-$top/build}/app/piecework" "$@"
