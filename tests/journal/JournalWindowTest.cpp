@@ -331,7 +331,9 @@ TEST_F(JournalWindowTest, MenuAndControlsAsTheUserMeetsThem)
     items.clear();
     for (QAction* a : j().MenuTimesheets->actions())
         items << a->text();
-    EXPECT_EQ(items, (QStringList{"Табель сделка", "Табель по сменам", "Табель хоз. работ", "Табель ср. сдельная", "Общий табель"}));
+    // The month check follows the timesheets, after a separator.
+    EXPECT_EQ(items, (QStringList{"Табель сделка", "Табель по сменам", "Табель хоз. работ", "Табель ср. сдельная",
+                                  "Общий табель", "", "Проверка месяца"}));
     EXPECT_TRUE(j().RadioButton1->isChecked());
     EXPECT_TRUE(j().RadioButton1->font().bold());
 

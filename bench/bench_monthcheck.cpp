@@ -1,0 +1,82 @@
+// The month check over a generated year: the check of the last whole month
+// (its six statements read into findings) and the window showing them,
+// each against the server's own time of the statements.
+#include "app/AppLifetime.h"
+#include "app/DialogService.h"
+#include "app/TDataModule6.h"
+#include "app/WindowOwner.h"
+#include "bench/BenchSupport.h"
+#include "timesheets/MonthCheck.h"
+#include "timesheets/TForm30.h"
+
+#include <QApplication>
+#include <QLocale>
+#include <cstdio>
+
+namespace {
+
+// Boxes are printed, never waited for: a benchmark runs unattended.
+class PrintedDialogs : public DialogService {
+public:
+    int showModal(QDialog&) override { return 0; }
+    QMessageBox::StandardButton message(QWidget*, MessageKind, const QString& caption, const QString& text,
+                                        QMessageBox::StandardButtons) override
+    {
+        std::printf("box \"%s\": %s\n", caption.toUtf8().constData(), text.toUtf8().constData());
+        ++errors;
+        return QMessageBox::Ok;
+    }
+    int errors = 0;
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+    PrintedDialogs dialogs;
+    QtAppLifetime lifetime;
+    WindowOwner owner(AppContext{dialogs, lifetime, BuildStamp{0, 0}});
+    if (!owner.start({Bench::database(), QStringLiteral("localhost")}))
+        return 1;
+    TDataModule6& dm = owner.dataModule();
+
+    dm.Control.setSql(QStringLiteral("select (date_trunc('month', max(data)) - interval '1 month')::date as m from "
+                                     "accounts_dep.smena"));
+    dm.Control.open();
+    const QDate first = dm.Control.field(QStringLiteral("m")).asDate();
+    dm.Control.close();
+    const MonthRange month = MonthRange::of(first);
+
+    MonthCheck::Result result;
+    const double check = Bench::medianMs(5, [&] { result = MonthCheck::run(dm, month); });
+    const QHash<QString, QVariant> params{{QStringLiteral("first"), month.first()},
+                                          {QStringLiteral("next"), month.next()},
+                                          {QStringLiteral("year"), month.year},
+                                          {QStringLiteral("month"), month.month},
+                                          {QStringLiteral("days"), month.days()}};
+    double server = 0;
+    for (const QString& sql : {MonthCheck::shiftTimesheetSql(), MonthCheck::typedTimesheetSql(), MonthCheck::shiftRecordsSql(),
+                               MonthCheck::operationsWithoutPriceSql(), MonthCheck::dayHoursSql(),
+                               MonthCheck::maintenanceRecordsSql()}) {
+        server += Bench::serverMs(dm.ADO_DB, sql, params);
+    }
+    dm.Control.setSql(QStringLiteral("select count(*) as n from accounts_dep.smena where data>=:first and data<:next"));
+    dm.Control.setParam(QStringLiteral("first"), month.first());
+    dm.Control.setParam(QStringLiteral("next"), month.next());
+    dm.Control.open();
+    const int records = dm.Control.field(QStringLiteral("n")).asInt();
+    dm.Control.close();
+    std::printf("month %02d.%d: %d shift records, %lld findings (%d of the timesheet and prices)\n", month.month,
+                month.year, records, qlonglong(result.findings.size()), result.blocking());
+    for (int k = 0; k < MonthCheck::kKindCount; ++k)
+        std::printf("  %s: %d\n", MonthCheck::title(MonthCheck::Kind(k)).toUtf8().constData(),
+                    result.count(MonthCheck::Kind(k)));
+    Bench::report(QStringLiteral("check of the month (six statements read into findings)"), check, server);
+
+    TForm30& window = owner.form30();
+    const double shown = Bench::medianMs(5, [&] { window.prepare(first.addDays(10), LoginRole::Full); });
+    Bench::report(QStringLiteral("the window: check and findings shown"), shown, server);
+    return dialogs.errors == 0 ? 0 : 1;
+}
