@@ -19,8 +19,8 @@ namespace MonthClosing {
 
 QString monthText(int year, int month)
 {
-    const QString name = QLocale(QLocale::Russian, QLocale::Russia).standaloneMonthName(month, QLocale::LongFormat);
-    return (name.isEmpty() ? name : name.left(1).toUpper() + name.mid(1)) + QStringLiteral(" ") + QString::number(year);
+    return QLocale(QLocale::Russian, QLocale::Russia).standaloneMonthName(month, QLocale::LongFormat).toLower()
+        + QStringLiteral(" ") + QString::number(year);
 }
 
 ClosedMonthError::ClosedMonthError(int year, int month, const Closure& closure)

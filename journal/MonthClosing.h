@@ -18,7 +18,7 @@ class TDataModule6;
 // has committed before the month closes.
 namespace MonthClosing {
 
-// "Ноябрь 2026".
+// "ноябрь 2026", as a sentence names the month.
 QString monthText(int year, int month);
 
 // When and from where a month was closed.

@@ -31,7 +31,10 @@ std::optional<MonthClosing::Closure> show(TDataModule6& dm, int year, int month,
 
 bool refuse(TDataModule6& dm, int year, int month, DialogService& dialogs, QWidget* parent)
 {
-    const std::optional<MonthClosing::Closure> closure = MonthClosing::closure(dm, year, month);
+    std::optional<MonthClosing::Closure> closure;
+    // When the month's state cannot be read, nothing is begun either.
+    if (!dialogs.guarded(parent, [&] { closure = MonthClosing::closure(dm, year, month); }))
+        return true;
     if (!closure)
         return false;
     dialogs.error(parent, MonthClosing::refusalText(year, month, *closure));

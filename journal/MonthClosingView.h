@@ -21,7 +21,8 @@ QLabel* makeLabel(QWidget* owner);
 std::optional<MonthClosing::Closure> show(TDataModule6& dm, int year, int month, QLabel* label,
                                           const QList<QWidget*>& buttons = {});
 
-// When the month is closed, tells the user so and answers true.
+// When the month is closed, tells the user so and answers true (also when
+// its state cannot be read: that error is shown).
 bool refuse(TDataModule6& dm, int year, int month, DialogService& dialogs, QWidget* parent);
 
 } // namespace MonthClosingView

@@ -242,8 +242,12 @@ void TForm19::Button1Click()
 {
     if (m_busy)
         return;
-    m_busy = true;
     const MonthRange month = selectedMonth();
+    // A closed month is told before the grids are emptied for the rebuild;
+    // the rebuild itself refuses it too, inside its transaction.
+    if (MonthClosingView::refuse(m_dm, month.year, month.month, m_ctx.dialogs, this))
+        return;
+    m_busy = true;
     closeShifts();
     MonthControls::runRebuild(&MonthRebuild::shiftRows, m_dm, month, PB, m_ctx.dialogs, this);
     // The month is shown again whether the rebuild went through or not.

@@ -28,6 +28,10 @@ TForm25::TForm25(const AppContext& context, TDataModule6& dm, QWidget* parent)
     fatigue.setSql(MaintenanceJournal::fatigueSql());
 
     auto* layout = new QVBoxLayout(this);
+    // Above the list, where the fixed width leaves it room; hidden while the
+    // month is open.
+    LabelClosed = MonthClosingView::makeLabel(this);
+    layout->addWidget(LabelClosed);
     DBGrid1 = new DBGrid(this);
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
     DBGrid1->setAccessibleName(QStringLiteral("Хоз. работы"));
@@ -57,9 +61,6 @@ TForm25::TForm25(const AppContext& context, TDataModule6& dm, QWidget* parent)
     CBox1 = new QCheckBox(QStringLiteral("Выходной"), this);
     CBox1->setObjectName(QStringLiteral("CBox1"));
     bottom->addWidget(CBox1);
-    bottom->addSpacing(12);
-    LabelClosed = MonthClosingView::makeLabel(this);
-    bottom->addWidget(LabelClosed);
     bottom->addStretch(1);
     Button8 = button("Button8", QStringLiteral("Выход"));
     layout->addLayout(bottom);

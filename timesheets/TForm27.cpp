@@ -371,6 +371,8 @@ void TForm27::Button3Click()
                                       : QStringLiteral("Выберите год."));
         return;
     }
+    if (MonthClosingView::refuse(m_dm, month.year, month.month, m_ctx.dialogs, this))
+        return;
     m_busy = true;
     m_query->close();
     MonthControls::runRebuild(&MonthRebuild::typedRows, m_dm, month, PB, m_ctx.dialogs, this);

@@ -155,7 +155,14 @@ void TForm30::showResult()
     Tree1->addTopLevelItems(groups);
     for (QTreeWidgetItem* g : groups)
         g->setFirstColumnSpanned(true);
-    if (!groups.isEmpty())
+    // The first group with findings is current: Right opens it, Enter on a
+    // finding leads to its record.
+    for (QTreeWidgetItem* g : groups)
+        if (g->childCount() > 0) {
+            Tree1->setCurrentItem(g);
+            break;
+        }
+    if (!Tree1->currentItem() && !groups.isEmpty())
         Tree1->setCurrentItem(groups.first());
 
     QString summary;

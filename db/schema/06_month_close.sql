@@ -1,3 +1,5 @@
+SET client_min_messages = warning;
+
 -- Closed months and what the month check needs to know. Written so that it
 -- can be applied again to a database that has it already (the run and
 -- benchmark commands apply it to the databases they keep).

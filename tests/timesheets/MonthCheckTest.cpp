@@ -166,7 +166,7 @@ TEST_F(MonthCheckTest, TheWindowListsTheGroupsWithTheirCountsAndLeadsToTheRecord
         EXPECT_EQ(d.windowTitle(), "Проверка месяца");
         EXPECT_EQ(c().ComboBox1->currentText(), "Март");
         EXPECT_EQ(c().ComboBox2->currentText(), "2026");
-        EXPECT_EQ(c().LabelSummary->text(), "За Март 2026 замечаний: 12, из них по табелю и ценам: 5.");
+        EXPECT_EQ(c().LabelSummary->text(), "За март 2026 замечаний: 12, из них по табелю и ценам: 5.");
         const QStringList tree = treeLines();
         EXPECT_EQ(tree.filter(QRegularExpression("^\\S")),
                   (QStringList{"Табель расходится с записями: 2", "Часы в табеле без записей: 1",
@@ -181,7 +181,7 @@ TEST_F(MonthCheckTest, TheWindowListsTheGroupsWithTheirCountsAndLeadsToTheRecord
 
         // April has nothing and says so.
         c().ComboBox1->setCurrentIndex(3);
-        EXPECT_EQ(c().LabelSummary->text(), "За Апрель 2026 замечаний нет.");
+        EXPECT_EQ(c().LabelSummary->text(), "За апрель 2026 замечаний нет.");
         EXPECT_EQ(treeLines().filter(QRegularExpression("^ ")), QStringList{});
         EXPECT_FALSE(c().Button2->isEnabled());
         c().ComboBox1->setCurrentIndex(2);
@@ -196,7 +196,7 @@ TEST_F(MonthCheckTest, TheWindowListsTheGroupsWithTheirCountsAndLeadsToTheRecord
             return m.result();
         });
         c().Tree1DblClick(findingOf("Ср. сдельная не рассчитана"));
-        EXPECT_TRUE(c().LabelSummary->text().startsWith("За Март 2026 замечаний: 11,"));
+        EXPECT_TRUE(c().LabelSummary->text().startsWith("За март 2026 замечаний: 11,"));
         t.database.exec("update accounts_dep.smena set cena=0 where id=" + QString::number(noPriceRecord));
         c().Button1Click();
 
@@ -221,7 +221,7 @@ TEST_F(MonthCheckTest, ClosingAsksFirstAndWarnsOfPayFindingsAndTheWindowsShowACl
     c().prepare(QDate(2026, 3, 20), LoginRole::Full);
     // With findings of the timesheet and the prices, the question says so.
     t.dialogs.expectBox(MessageKind::Question,
-                        "В месяце Март 2026 есть замечания по табелю и ценам (5): оплата по ним будет неверной.\n"
+                        "В месяце март 2026 есть замечания по табелю и ценам (5): оплата по ним будет неверной.\n"
                         "Всё равно закрыть месяц?",
                         QMessageBox::No);
     c().Button3->click();
@@ -232,7 +232,7 @@ TEST_F(MonthCheckTest, ClosingAsksFirstAndWarnsOfPayFindingsAndTheWindowsShowACl
     t.database.exec("update accounts_dep.smena set cena=2.5 where data='06.03.2026'");
     t.database.exec("insert into accounts_dep.norm (o_id, norma, prize, price) values (102, 2, 0, 1.5)");
     t.dialogs.expectBox(MessageKind::Question,
-                        "Закрыть месяц Март 2026?\nПосле закрытия его записи, табель и цены не изменяются.",
+                        "Закрыть месяц март 2026?\nПосле закрытия его записи, табель и цены не изменяются.",
                         QMessageBox::Yes);
     c().Button3->click();
     EXPECT_EQ(t.database.count("select count(*) from accounts_dep.closed_month where year=2026 and month=3 "
@@ -243,7 +243,7 @@ TEST_F(MonthCheckTest, ClosingAsksFirstAndWarnsOfPayFindingsAndTheWindowsShowACl
     EXPECT_FALSE(c().Button3->isEnabled());
     EXPECT_TRUE(c().Button4->isEnabled());
     const QString refusal = MonthClosing::refusalText(2026, 3, *MonthClosing::closure(dm(), 2026, 3));
-    EXPECT_TRUE(refusal.startsWith("Месяц Март 2026 закрыт "));
+    EXPECT_TRUE(refusal.startsWith("Месяц март 2026 закрыт "));
 
     // The journal says so beside its date, and its buttons refuse before
     // opening anything.
@@ -269,12 +269,19 @@ TEST_F(MonthCheckTest, ClosingAsksFirstAndWarnsOfPayFindingsAndTheWindowsShowACl
     // The timesheets say so beside the month.
     owner.form19().prepare(QDate(2026, 3, 1));
     EXPECT_FALSE(owner.form19().LabelClosed->isHidden());
+    EXPECT_EQ(owner.form19().Button1->toolTip(), refusal);
+    // Its rebuild is refused before the month's grids are emptied.
+    const QString stored = monthData(t.database);
+    t.dialogs.expectBox(MessageKind::Error, refusal);
+    owner.form19().Button1Click();
+    EXPECT_EQ(monthData(t.database).toStdString(), stored.toStdString());
+    EXPECT_TRUE(owner.form19().DBGrid1->dataset()->isOpen());
     owner.form19().prepare(QDate(2026, 4, 1));
     EXPECT_TRUE(owner.form19().LabelClosed->isHidden());
 
     // Opening asks too; then the month takes changes again.
     t.dialogs.expectBox(MessageKind::Question,
-                        "Открыть месяц Март 2026?\nЕго записи, табель и цены снова можно будет изменять, и оплата за "
+                        "Открыть месяц март 2026?\nЕго записи, табель и цены снова можно будет изменять, и оплата за "
                         "него может измениться.",
                         QMessageBox::Yes);
     c().Button4->click();
