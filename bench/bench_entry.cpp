@@ -7,6 +7,7 @@
 #include "app/TDataModule6.h"
 #include "app/WindowOwner.h"
 #include "bench/BenchSupport.h"
+#include "bench/PrintedDialogs.h"
 #include "catalogs/TForm4.h"
 #include "db/Command.h"
 #include "db/ConnectionText.h"
@@ -26,25 +27,12 @@
 
 namespace {
 
-// Boxes are printed, never waited for: a benchmark runs unattended.
-class PrintedDialogs : public DialogService {
-public:
-    int showModal(QDialog&) override { return 0; }
-    QMessageBox::StandardButton message(QWidget*, MessageKind, const QString& caption, const QString& text,
-                                        QMessageBox::StandardButtons) override
-    {
-        std::printf("box \"%s\": %s\n", caption.toUtf8().constData(), text.toUtf8().constData());
-        ++boxes;
-        return QMessageBox::Ok;
-    }
-    int boxes = 0;
-};
 
 // The entry date the benchmark's records carry, so that they are found
 // and removed afterwards.
 const QDate kMarker(1999, 1, 1);
 
-void saveRecords(PrintedDialogs& dialogs)
+void saveRecords(Bench::PrintedDialogs& dialogs)
 {
     QtAppLifetime lifetime;
     WindowOwner owner(AppContext{dialogs, lifetime, BuildStamp{0, 0}});
@@ -113,7 +101,7 @@ void saveRecords(PrintedDialogs& dialogs)
     DayPosting::shiftAfterDelete(dm, worker, 1, day);
 }
 
-void exportPriceList(PrintedDialogs& dialogs)
+void exportPriceList(Bench::PrintedDialogs& dialogs)
 {
     Bench::FreshDatabase fresh(QStringLiteral("pwbench_entry"));
     {
@@ -177,7 +165,7 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
-    PrintedDialogs dialogs;
+    Bench::PrintedDialogs dialogs;
     saveRecords(dialogs);
     exportPriceList(dialogs);
     return dialogs.boxes == 0 ? 0 : 1;

@@ -7,6 +7,7 @@
 #include "app/TDataModule6.h"
 #include "app/WindowOwner.h"
 #include "bench/BenchSupport.h"
+#include "bench/PrintedDialogs.h"
 #include "db/Command.h"
 #include "journal/DayPosting.h"
 #include "timesheets/MaintenanceJournal.h"
@@ -21,20 +22,6 @@
 
 namespace {
 
-// Boxes are printed, never waited for: a benchmark runs unattended.
-class PrintedDialogs : public DialogService {
-public:
-    int showModal(QDialog&) override { return 0; }
-    QMessageBox::StandardButton message(QWidget*, MessageKind kind, const QString& caption, const QString& text,
-                                        QMessageBox::StandardButtons) override
-    {
-        std::printf("box \"%s\": %s\n", caption.toUtf8().constData(), text.toUtf8().constData());
-        if (kind != MessageKind::Information)
-            ++errors;
-        return QMessageBox::Ok;
-    }
-    int errors = 0;
-};
 
 int scalar(TDataModule6& dm, const QString& sql)
 {
@@ -52,7 +39,7 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
-    PrintedDialogs dialogs;
+    Bench::PrintedDialogs dialogs;
     QtAppLifetime lifetime;
     WindowOwner owner(AppContext{dialogs, lifetime, BuildStamp{0, 0}});
     if (!owner.start({Bench::database(), QStringLiteral("localhost")}))

@@ -6,6 +6,7 @@
 #include "app/TDataModule6.h"
 #include "app/WindowOwner.h"
 #include "bench/BenchSupport.h"
+#include "bench/PrintedDialogs.h"
 #include "timesheets/MonthCheck.h"
 #include "timesheets/TForm30.h"
 
@@ -13,29 +14,11 @@
 #include <QLocale>
 #include <cstdio>
 
-namespace {
-
-// Boxes are printed, never waited for: a benchmark runs unattended.
-class PrintedDialogs : public DialogService {
-public:
-    int showModal(QDialog&) override { return 0; }
-    QMessageBox::StandardButton message(QWidget*, MessageKind, const QString& caption, const QString& text,
-                                        QMessageBox::StandardButtons) override
-    {
-        std::printf("box \"%s\": %s\n", caption.toUtf8().constData(), text.toUtf8().constData());
-        ++errors;
-        return QMessageBox::Ok;
-    }
-    int errors = 0;
-};
-
-} // namespace
-
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
-    PrintedDialogs dialogs;
+    Bench::PrintedDialogs dialogs;
     QtAppLifetime lifetime;
     WindowOwner owner(AppContext{dialogs, lifetime, BuildStamp{0, 0}});
     if (!owner.start({Bench::database(), QStringLiteral("localhost")}))

@@ -212,15 +212,35 @@ void TForm30::Button2Click()
         LabelSummary->setText(QStringLiteral("Перепроведено дней табеля: %1. ").arg(posted) + LabelSummary->text());
 }
 
+bool TForm30::mayChangeMonth(const MonthRange& month)
+{
+    if (month.year == 0)
+        return false;
+    if (!MonthClosing::mayClose(m_role)) {
+        m_ctx.dialogs.error(this, MonthClosing::notAllowedText());
+        return false;
+    }
+    return true;
+}
+
+void TForm30::changeMonth(const QString& caption, const QString& question, MonthClosing::Outcome (*change)(TDataModule6&, int, int, LoginRole),
+                          const QString& unchanged)
+{
+    const MonthRange month = selectedMonth();
+    if (!m_ctx.dialogs.askYesNo(this, caption, question))
+        return;
+    MonthClosing::Outcome outcome = MonthClosing::Outcome::Done;
+    const bool done = m_ctx.dialogs.guarded(this, [&] { outcome = change(m_dm, month.year, month.month, m_role); });
+    showState();
+    if (done && outcome == MonthClosing::Outcome::Unchanged)
+        m_ctx.dialogs.message(this, MessageKind::Information, caption, unchanged);
+}
+
 void TForm30::Button3Click()
 {
     const MonthRange month = selectedMonth();
-    if (month.year == 0)
+    if (!mayChangeMonth(month))
         return;
-    if (!MonthClosing::mayClose(m_role)) {
-        m_ctx.dialogs.error(this, MonthClosing::notAllowedText());
-        return;
-    }
     // The findings as they are now, not as they were when last looked at.
     Button1Click();
     const QString name = MonthClosing::monthText(month.year, month.month);
@@ -232,41 +252,21 @@ void TForm30::Button3Click()
                        .arg(blocking);
     else
         question = QStringLiteral("Закрыть месяц %1?\nПосле закрытия его записи, табель и цены не изменяются.").arg(name);
-    if (!m_ctx.dialogs.askYesNo(this, QStringLiteral("Закрытие месяца"), question))
-        return;
-    MonthClosing::Outcome outcome = MonthClosing::Outcome::Done;
-    const bool done = m_ctx.dialogs.guarded(this, [&] {
-        outcome = MonthClosing::close(m_dm, month.year, month.month, m_role);
-    });
-    showState();
-    if (done && outcome == MonthClosing::Outcome::Unchanged)
-        m_ctx.dialogs.message(this, MessageKind::Information, QStringLiteral("Закрытие месяца"),
-                              QStringLiteral("Месяц %1 уже закрыт.").arg(name));
+    changeMonth(QStringLiteral("Закрытие месяца"), question, &MonthClosing::close,
+                QStringLiteral("Месяц %1 уже закрыт.").arg(name));
 }
 
 void TForm30::Button4Click()
 {
     const MonthRange month = selectedMonth();
-    if (month.year == 0)
+    if (!mayChangeMonth(month))
         return;
-    if (!MonthClosing::mayClose(m_role)) {
-        m_ctx.dialogs.error(this, MonthClosing::notAllowedText());
-        return;
-    }
     const QString name = MonthClosing::monthText(month.year, month.month);
-    if (!m_ctx.dialogs.askYesNo(this, QStringLiteral("Открытие месяца"),
-                                QStringLiteral("Открыть месяц %1?\nЕго записи, табель и цены снова можно будет изменять, "
-                                               "и оплата за него может измениться.")
-                                    .arg(name)))
-        return;
-    MonthClosing::Outcome outcome = MonthClosing::Outcome::Done;
-    const bool done = m_ctx.dialogs.guarded(this, [&] {
-        outcome = MonthClosing::open(m_dm, month.year, month.month, m_role);
-    });
-    showState();
-    if (done && outcome == MonthClosing::Outcome::Unchanged)
-        m_ctx.dialogs.message(this, MessageKind::Information, QStringLiteral("Открытие месяца"),
-                              QStringLiteral("Месяц %1 не закрыт.").arg(name));
+    changeMonth(QStringLiteral("Открытие месяца"),
+                QStringLiteral("Открыть месяц %1?\nЕго записи, табель и цены снова можно будет изменять, "
+                               "и оплата за него может измениться.")
+                    .arg(name),
+                &MonthClosing::open, QStringLiteral("Месяц %1 не закрыт.").arg(name));
 }
 
 void TForm30::Tree1DblClick(QTreeWidgetItem* item)

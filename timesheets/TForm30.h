@@ -1,6 +1,7 @@
 #pragma once
 #include "app/AppContext.h"
 #include "app/LoginCodes.h"
+#include "journal/MonthClosing.h"
 #include "timesheets/MonthCheck.h"
 
 #include <QDate>
@@ -67,6 +68,11 @@ protected:
 private:
     void showResult();
     void showState();
+    // The month can be closed or opened by this user (told when not).
+    bool mayChangeMonth(const MonthRange& month);
+    // Asks `question`, then closes or opens the selected month.
+    void changeMonth(const QString& caption, const QString& question,
+                     MonthClosing::Outcome (*change)(TDataModule6&, int, int, LoginRole), const QString& unchanged);
 
     AppContext m_ctx;
     TDataModule6& m_dm;
