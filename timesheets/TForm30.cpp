@@ -18,6 +18,7 @@
 namespace {
 
 constexpr int kFindingRole = Qt::UserRole + 1;
+const QString kMendTip = QStringLiteral("Перепровести дни табеля, которые расходятся с записями");
 
 QString placeText(const MonthCheck::Finding& f)
 {
@@ -67,7 +68,7 @@ TForm30::TForm30(const AppContext& context, TDataModule6& dm, QWidget* parent)
 
     auto* bottom = new QHBoxLayout;
     Button2 = WindowUtil::addButton(this, bottom, "Button2", QStringLiteral("Исправить табель"));
-    Button2->setToolTip(QStringLiteral("Перепровести дни табеля, которые расходятся с записями"));
+    Button2->setToolTip(kMendTip);
     bottom->addSpacing(16);
     Button3 = WindowUtil::addButton(this, bottom, "Button3", QStringLiteral("Закрыть месяц"));
     Button4 = WindowUtil::addButton(this, bottom, "Button4", QStringLiteral("Открыть месяц"));
@@ -184,10 +185,10 @@ void TForm30::showResult()
 void TForm30::showState()
 {
     const MonthRange month = selectedMonth();
-    bool closed = false;
-    m_ctx.dialogs.guarded(this, [&] {
-        closed = bool(MonthClosingView::show(m_dm, month.year, month.month, LabelClosed, {Button2}));
-    });
+    std::optional<MonthClosing::Closure> closure;
+    m_ctx.dialogs.guarded(this, [&] { closure = MonthClosingView::show(m_dm, month.year, month.month, LabelClosed); });
+    const bool closed = bool(closure);
+    Button2->setToolTip(closed ? MonthClosing::refusalText(month.year, month.month, *closure) : kMendTip);
     const bool mayClose = MonthClosing::mayClose(m_role);
     const bool timesheetFindings = m_result.count(MonthCheck::Kind::TimesheetDiffers) > 0
         || m_result.count(MonthCheck::Kind::HoursWithoutRecords) > 0;
