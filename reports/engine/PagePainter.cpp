@@ -3,11 +3,16 @@
 
 #include <QFileInfo>
 #include <QFontMetricsF>
+#include <QGlyphRun>
+#include <QHash>
 #include <QPaintDevice>
+#include <QRawFont>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QTextLayout>
 
 #include <algorithm>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -28,10 +33,122 @@ QFont deviceFont(const FontSpec& fontSpec, double devicePixelsPerPoint, double d
     return f;
 }
 
-} // namespace
+// Paints pages onto one painter. A text measured by the layout (one line)
+// is shaped once per font and text (reports repeat the same names, marks
+// and numbers on many rows), and the glyphs of consecutive texts in one font
+// and colour are drawn together as one run: each drawn run costs a PDF its
+// own text object with the colour and font set anew, which for a page of
+// short texts was a third of its size and of the time to write it. The
+// glyphs land where drawText would put them, with the same font engine, so
+// a PDF embeds the same font and reads back the same text.
+class PagePainter {
+public:
+    explicit PagePainter(QPainter& painter) : m_painter(painter) {}
+    void paint(const Page& page, double pixelsPerMmX, double pixelsPerMmY);
 
-void paintPage(QPainter& painter, const Page& page, double pixelsPerMmX, double pixelsPerMmY)
+private:
+    // A painted font with the metrics that place a measured line on its
+    // baseline, and the texts shaped in it so far.
+    struct PaintFont {
+        FontSpec spec;
+        QFont font;
+        double ascent = 0;
+        double height = 0;   // ascent + descent
+        struct Shaped {
+            QList<QGlyphRun> runs;
+            double ascent = 0;   // of the laid-out line, above which the runs are placed
+        };
+        QHash<QString, Shaped> shaped;
+    };
+    const PaintFont::Shaped& shape(PaintFont& font, const QString& text);
+
+    // Fonts are sized for one device at one scale; another scale starts
+    // anew.
+    void reset(double perPoint, double deviceDpi);
+    // Adds a shaped text with its layout origin to the glyphs waiting to be
+    // drawn; flush() draws them.
+    void append(const PaintFont::Shaped& shaped, const QPointF& origin);
+    void flush();
+
+    QPainter& m_painter;
+    std::vector<std::unique_ptr<PaintFont>> m_fonts;
+    double m_perPoint = -1;
+    double m_deviceDpi = -1;
+    int m_shapedCount = 0;
+
+    QRawFont m_pendingFont;
+    QList<quint32> m_pendingGlyphs;
+    QList<QPointF> m_pendingPositions;
+};
+
+void PagePainter::append(const PaintFont::Shaped& shaped, const QPointF& origin)
 {
+    for (const QGlyphRun& run : shaped.runs) {
+        if (!m_pendingGlyphs.isEmpty() && !(run.rawFont() == m_pendingFont))
+            flush();
+        if (m_pendingGlyphs.isEmpty())
+            m_pendingFont = run.rawFont();
+        m_pendingGlyphs += run.glyphIndexes();
+        for (const QPointF& p : run.positions())
+            m_pendingPositions.append(origin + p);
+    }
+}
+
+void PagePainter::flush()
+{
+    if (m_pendingGlyphs.isEmpty())
+        return;
+    QGlyphRun run;
+    run.setRawFont(m_pendingFont);
+    run.setGlyphIndexes(m_pendingGlyphs);
+    run.setPositions(m_pendingPositions);
+    m_painter.drawGlyphRun(QPointF(0, 0), run);
+    m_pendingGlyphs.clear();
+    m_pendingPositions.clear();
+}
+
+void PagePainter::reset(double perPoint, double deviceDpi)
+{
+    m_fonts.clear();
+    m_perPoint = perPoint;
+    m_deviceDpi = deviceDpi;
+    m_shapedCount = 0;
+}
+
+const PagePainter::PaintFont::Shaped& PagePainter::shape(PaintFont& font, const QString& text)
+{
+    auto it = font.shaped.constFind(text);
+    if (it != font.shaped.constEnd())
+        return *it;
+    // The cache stays bounded over a long report: its texts repeat page
+    // after page, and a cleared cache fills again with them.
+    if (m_shapedCount >= 200000) {
+        for (auto& f : m_fonts)
+            f->shaped.clear();
+        m_shapedCount = 0;
+    }
+    PaintFont::Shaped out;
+    QTextLayout layout(text, font.font, m_painter.device());
+    QTextOption option;
+    option.setWrapMode(QTextOption::NoWrap);
+    option.setTextDirection(m_painter.layoutDirection());
+    layout.setTextOption(option);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    if (line.isValid()) {
+        line.setLineWidth(1e9);
+        line.setPosition(QPointF(0, 0));
+        out.ascent = line.ascent();
+    }
+    layout.endLayout();
+    out.runs = layout.glyphRuns();
+    ++m_shapedCount;
+    return *font.shaped.insert(text, std::move(out));
+}
+
+void PagePainter::paint(const Page& page, double pixelsPerMmX, double pixelsPerMmY)
+{
+    QPainter& painter = m_painter;
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, true);
     painter.setRenderHint(QPainter::TextAntialiasing, true);
@@ -60,39 +177,33 @@ void paintPage(QPainter& painter, const Page& page, double pixelsPerMmX, double 
     const QPaintDevice* device = painter.device();
     const double deviceDpi = device && device->logicalDpiY() > 0 ? device->logicalDpiY() : 72.0;
     const double perPoint = perMm * 25.4 / 72.0;
+    if (perPoint != m_perPoint || deviceDpi != m_deviceDpi)
+        reset(perPoint, deviceDpi);
 
-    // A painted font with the metrics that place a measured line on its
-    // baseline.
-    struct PaintFont {
-        FontSpec spec;
-        QFont font;
-        double ascent = 0;
-        double height = 0;   // ascent + descent
-    };
-    std::vector<PaintFont> fonts;
-    const PaintFont* currentFont = nullptr;
+    PaintFont* currentFont = nullptr;
     QColor currentColor;
     bool penSet = false;
     for (const TextPrimitive& text : page.texts) {
         if (text.text.isEmpty())
             continue;
         if (!currentFont || !(currentFont->spec == text.font)) {
-            auto it = std::find_if(fonts.begin(), fonts.end(), [&](const PaintFont& known) { return known.spec == text.font; });
-            if (it == fonts.end()) {
-                PaintFont f;
-                f.spec = text.font;
-                f.font = deviceFont(text.font, perPoint, deviceDpi);
-                painter.setFont(f.font);
+            auto it = std::find_if(m_fonts.begin(), m_fonts.end(), [&](const auto& known) { return known->spec == text.font; });
+            if (it == m_fonts.end()) {
+                auto f = std::make_unique<PaintFont>();
+                f->spec = text.font;
+                f->font = deviceFont(text.font, perPoint, deviceDpi);
+                painter.setFont(f->font);
                 const QFontMetricsF metrics = painter.fontMetrics();
-                f.ascent = metrics.ascent();
-                f.height = metrics.ascent() + metrics.descent();
-                fonts.push_back(f);
-                it = fonts.end() - 1;
+                f->ascent = metrics.ascent();
+                f->height = metrics.ascent() + metrics.descent();
+                m_fonts.push_back(std::move(f));
+                it = m_fonts.end() - 1;
             }
-            painter.setFont(it->font);
-            currentFont = &*it;
+            painter.setFont((*it)->font);
+            currentFont = it->get();
         }
         if (!penSet || text.color != currentColor) {
+            flush();
             painter.setPen(text.color);
             currentColor = text.color;
             penSet = true;
@@ -100,6 +211,7 @@ void paintPage(QPainter& painter, const Page& page, double pixelsPerMmX, double 
         const QRectF r(text.rect.x() * perMm, text.rect.y() * perMm, text.rect.width() * perMm,
                        text.rect.height() * perMm);
         if (text.width < 0) {
+            flush();
             painter.drawText(r, int(text.alignment) | Qt::TextDontClip, text.text);
             continue;
         }
@@ -116,9 +228,18 @@ void paintPage(QPainter& painter, const Page& page, double pixelsPerMmX, double 
             y = r.bottom() - currentFont->height + currentFont->ascent;
         else if (text.alignment & Qt::AlignVCenter)
             y = r.top() + (r.height() - currentFont->height) / 2 + currentFont->ascent;
-        painter.drawText(QPointF(x, y), text.text);
+        const PaintFont::Shaped& shaped = shape(*currentFont, text.text);
+        append(shaped, QPointF(x, y - shaped.ascent));
     }
+    flush();
     painter.restore();
+}
+
+} // namespace
+
+void paintPage(QPainter& painter, const Page& page, double pixelsPerMmX, double pixelsPerMmY)
+{
+    PagePainter(painter).paint(page, pixelsPerMmX, pixelsPerMmY);
 }
 
 void paintPage(QPainter& painter, const Page& page)
@@ -141,10 +262,11 @@ void writePdf(const PageModel& model, const QString& fileName)
         if (!painter.begin(&writer))
             throw ReportError(failed);
         const double perMm = writer.resolution() / 25.4;
+        PagePainter pagePainter(painter);
         for (int i = 0; i < model.pages.size(); ++i) {
             if (i > 0 && !writer.newPage())
                 throw ReportError(failed);
-            paintPage(painter, model.pages[i], perMm, perMm);
+            pagePainter.paint(model.pages[i], perMm, perMm);
         }
         if (!painter.end())
             throw ReportError(failed);
