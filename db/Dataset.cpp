@@ -539,6 +539,14 @@ QVariant Dataset::valueAt(int row, int column) const
     return m_rows.at(m_view.at(row)).at(column);
 }
 
+const QVariant& Dataset::valueRefAt(int row, int column) const
+{
+    static const QVariant none;
+    if (row < 0 || row >= m_view.size() || column < 0 || column >= m_fields.size())
+        return none;
+    return m_rows.at(m_view.at(row)).at(column);
+}
+
 QVariant Dataset::valueAt(int row, const QString& name) const
 {
     return valueAt(row, fieldIndex(name));
