@@ -12,6 +12,7 @@
 #include <QTextLayout>
 
 #include <algorithm>
+#include <iterator>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -78,14 +79,43 @@ private:
     };
     // A painted font with the metrics that place a measured line on its
     // baseline, and the texts shaped in it so far.
+    // The characters of printed numbers ("-1 234,50"): in a font that does
+    // not kern or substitute among them, such a text is its characters'
+    // glyphs side by side, and is put together from them without shaping
+    // (money and hours are mostly different on every row).
+    static constexpr char16_t kNumberChars[] = u"0123456789,.-+ \u00a0\u202f";
+    static constexpr int kNumberCharCount = int(std::size(kNumberChars)) - 1;
+    static int numberCharIndex(char16_t c)
+    {
+        for (int i = 0; i < kNumberCharCount; ++i)
+            if (kNumberChars[i] == c)
+                return i;
+        return -1;
+    }
     struct PaintFont {
         FontSpec spec;
         QFont font;
         double ascent = 0;
         double height = 0;   // ascent + descent
         QHash<TextKey, Shaped> shaped;
+        // Whether numbers are put together from their characters: unknown
+        // until enough of them have been met to make the check worth it.
+        enum class Numbers { Unknown, Composed, Shaped } numbers = Numbers::Unknown;
+        int numbersMet = 0;
+        QRawFont numberFont;
+        double numberAscent = 0;
+        double numberY = 0;
+        bool numberUsable[kNumberCharCount] = {};   // in the font itself, not a fallback
+        quint32 numberGlyphs[kNumberCharCount] = {};
+        double numberAdvances[kNumberCharCount] = {};
     };
     const Shaped& shape(PaintFont& font, const QString& text);
+    Shaped layOut(const PaintFont& font, const QString& text) const;
+    // A number's glyphs from its characters into m_composed; false when the
+    // text or the font does not allow it.
+    bool composeNumber(PaintFont& font, const QString& text);
+    void checkNumbers(PaintFont& font) const;
+    Shaped m_composed;
 
     // Fonts are sized for one device at one scale; another scale starts
     // anew.
@@ -152,6 +182,13 @@ const PagePainter::Shaped& PagePainter::shape(PaintFont& font, const QString& te
             f->shaped.clear();
         m_shapedCount = 0;
     }
+    Shaped out = layOut(font, text);
+    ++m_shapedCount;
+    return *font.shaped.insert(key, std::move(out));
+}
+
+PagePainter::Shaped PagePainter::layOut(const PaintFont& font, const QString& text) const
+{
     Shaped out;
     QTextLayout layout(text, font.font, m_painter.device());
     QTextOption option;
@@ -175,8 +212,104 @@ const PagePainter::Shaped& PagePainter::shape(PaintFont& font, const QString& te
         run.positions.assign(positions.begin(), positions.end());
         out.runs.push_back(std::move(run));
     }
-    ++m_shapedCount;
-    return *font.shaped.insert(key, std::move(out));
+    return out;
+}
+
+void PagePainter::checkNumbers(PaintFont& font) const
+{
+    using Numbers = PaintFont::Numbers;
+    font.numbers = Numbers::Shaped;
+    // Each character between two zeros gives its glyph and advance; every
+    // pair between two zeros must then be the two glyphs at the sum of the
+    // advances (no kerning, no substitution), and whole numbers must come
+    // out as shaping gives them.
+    const QString zero = QStringLiteral("0");
+    auto single = [](const Shaped& s) { return s.runs.size() == 1 ? &s.runs.front() : nullptr; };
+    const Shaped zeros = layOut(font, zero + zero);
+    const Run* z = single(zeros);
+    if (!z || z->glyphs.size() != 2 || z->positions[0].x() != 0)
+        return;
+    const double zeroAdvance = z->positions[1].x();
+    font.numberFont = z->font;
+    font.numberAscent = zeros.ascent;
+    font.numberY = z->positions[0].y();
+    // A character the font lacks (drawn from a fallback font) stays with
+    // shaping.
+    for (int i = 0; i < kNumberCharCount; ++i) {
+        const Shaped s = layOut(font, zero + QChar(kNumberChars[i]) + zero);
+        const Run* r = single(s);
+        font.numberUsable[i] = r && r->glyphs.size() == 3 && r->font == font.numberFont && s.ascent == font.numberAscent
+            && r->glyphs[0] == z->glyphs[0] && r->glyphs[2] == z->glyphs[0] && r->positions[0] == QPointF(0, font.numberY)
+            && r->positions[1] == QPointF(zeroAdvance, font.numberY) && r->positions[2].y() == font.numberY;
+        if (!font.numberUsable[i])
+            continue;
+        font.numberGlyphs[i] = r->glyphs[1];
+        font.numberAdvances[i] = r->positions[2].x() - zeroAdvance;
+    }
+    for (int i = 0; i < kNumberCharCount; ++i) {
+        for (int j = 0; j < kNumberCharCount; ++j) {
+            if (!font.numberUsable[i] || !font.numberUsable[j])
+                continue;
+            const Shaped s = layOut(font, zero + QChar(kNumberChars[i]) + QChar(kNumberChars[j]) + zero);
+            const Run* r = single(s);
+            const double x1 = zeroAdvance, x2 = x1 + font.numberAdvances[i], x3 = x2 + font.numberAdvances[j];
+            if (!r || r->glyphs.size() != 4 || r->glyphs[1] != font.numberGlyphs[i] || r->glyphs[2] != font.numberGlyphs[j]
+                || r->positions[1] != QPointF(x1, font.numberY) || r->positions[2] != QPointF(x2, font.numberY)
+                || r->positions[3] != QPointF(x3, font.numberY))
+                return;
+        }
+    }
+    font.numbers = Numbers::Composed;
+    for (const QString& sample : {QStringLiteral("-1 234 567,89"), QStringLiteral("-1\u00a0234\u00a0567,89"), QStringLiteral("0,00"), QStringLiteral("12.5"),
+                                  QStringLiteral("3 1,5"), QStringLiteral("+7-8")}) {
+        const Shaped expected = layOut(font, sample);
+        if (!const_cast<PagePainter*>(this)->composeNumber(font, sample))
+            continue;   // a character of the sample is not in the font
+        const Run* e = single(expected);
+        const Run& c = m_composed.runs.front();
+        if (!e || expected.ascent != m_composed.ascent || !(e->font == c.font) || e->glyphs != c.glyphs || e->positions != c.positions) {
+            font.numbers = Numbers::Shaped;
+            return;
+        }
+    }
+}
+
+bool PagePainter::composeNumber(PaintFont& font, const QString& text)
+{
+    using Numbers = PaintFont::Numbers;
+    const qsizetype n = text.size();
+    if (font.numbers == Numbers::Shaped || n == 0 || n > 64)
+        return false;
+    const QChar* p = text.constData();
+    // Blanks at either end are left to shaping, which drops them.
+    if (p[0].isSpace() || p[n - 1].isSpace())
+        return false;
+    int indexes[64];
+    for (qsizetype i = 0; i < n; ++i) {
+        indexes[i] = numberCharIndex(p[i].unicode());
+        if (indexes[i] < 0 || (font.numbers == Numbers::Composed && !font.numberUsable[indexes[i]]))
+            return false;
+    }
+    if (font.numbers == Numbers::Unknown) {
+        if (++font.numbersMet < 500)
+            return false;
+        checkNumbers(font);
+        return composeNumber(font, text);
+    }
+    if (m_composed.runs.size() != 1)
+        m_composed.runs.resize(1);
+    Run& run = m_composed.runs.front();
+    run.font = font.numberFont;
+    run.glyphs.clear();
+    run.positions.clear();
+    double x = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        run.glyphs.push_back(font.numberGlyphs[indexes[i]]);
+        run.positions.emplace_back(x, font.numberY);
+        x += font.numberAdvances[indexes[i]];
+    }
+    m_composed.ascent = font.numberAscent;
+    return true;
 }
 
 void PagePainter::paint(const Page& page, double pixelsPerMmX, double pixelsPerMmY)
@@ -261,7 +394,7 @@ void PagePainter::paint(const Page& page, double pixelsPerMmX, double pixelsPerM
             y = r.bottom() - currentFont->height + currentFont->ascent;
         else if (text.alignment & Qt::AlignVCenter)
             y = r.top() + (r.height() - currentFont->height) / 2 + currentFont->ascent;
-        const Shaped& shaped = shape(*currentFont, text.text);
+        const Shaped& shaped = composeNumber(*currentFont, text.text) ? m_composed : shape(*currentFont, text.text);
         append(shaped, QPointF(x, y - shaped.ascent));
     }
     flush();
