@@ -108,16 +108,20 @@ QVariant DatasetSource::value(int row, int column) const
 {
     if (!m_numeric.value(column))
         return m_dataset.valueRefAt(row, column);
-    if (m_converted.size() != m_numeric.size())
+    if (m_converted.size() != m_numeric.size()) {
+        // Every numeric column at once, row by row: the rows lie apart in
+        // memory, and one pass over them costs a column's pass.
         m_converted.resize(m_numeric.size());
-    QVector<QVariant>& converted = m_converted[column];
-    if (converted.isEmpty() && m_dataset.recordCount() > 0) {
         const int rows = m_dataset.recordCount();
-        converted.reserve(rows);
+        for (int c = 0; c < m_numeric.size(); ++c)
+            if (m_numeric[c])
+                m_converted[c].reserve(rows);
         for (int r = 0; r < rows; ++r)
-            converted.append(convert(m_dataset.valueRefAt(r, column), column));
+            for (int c = 0; c < m_numeric.size(); ++c)
+                if (m_numeric[c])
+                    m_converted[c].append(convert(m_dataset.valueRefAt(r, c), c));
     }
-    return converted.value(row);
+    return m_converted[column].value(row);
 }
 
 } // namespace report
