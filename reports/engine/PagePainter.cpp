@@ -177,7 +177,7 @@ const PagePainter::Shaped& PagePainter::shape(PaintFont& font, const QString& te
         return *it;
     // The cache stays bounded over a long report: its texts repeat page
     // after page, and a cleared cache fills again with them.
-    if (m_shapedCount >= 200000) {
+    if (m_shapedCount >= 50000) {
         for (auto& f : m_fonts)
             f->shaped.clear();
         m_shapedCount = 0;
@@ -279,7 +279,7 @@ bool PagePainter::composeNumber(PaintFont& font, const QString& text)
 {
     using Numbers = PaintFont::Numbers;
     const qsizetype n = text.size();
-    if (font.numbers == Numbers::Shaped || n == 0 || n > 64)
+    if (font.numbers == Numbers::Shaped || n == 0 || n > 64 || m_painter.layoutDirection() != Qt::LeftToRight)
         return false;
     const QChar* p = text.constData();
     // Blanks at either end are left to shaping, which drops them.
