@@ -279,7 +279,7 @@ bool PagePainter::composeNumber(PaintFont& font, const QString& text)
 {
     using Numbers = PaintFont::Numbers;
     const qsizetype n = text.size();
-    if (font.numbers == Numbers::Shaped || n == 0 || n > 64 || m_painter.layoutDirection() != Qt::LeftToRight)
+    if (font.numbers == Numbers::Shaped || n == 0 || n > 64 || m_painter.layoutDirection() == Qt::RightToLeft)
         return false;
     const QChar* p = text.constData();
     // Blanks at either end are left to shaping, which drops them.
