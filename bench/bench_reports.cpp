@@ -7,7 +7,9 @@
 // against the texts first given, for time and for the same rows. The
 // server's own execution time of the query is shown beside the query's
 // share, and the program's processor time beside the wall time. With an
-// argument naming a folder the PDFs are kept there.
+// argument naming a folder the PDFs are kept there; with PW_BENCH_LISTING
+// set, beside each a listing of its laid-out pages (outside the timings),
+// for comparing the pages of two builds.
 #include "bench/BenchSupport.h"
 #include "db/Command.h"
 #include "db/ConnectionText.h"
@@ -18,6 +20,8 @@
 #include "tests/reports/GivenStatements.h"
 
 #include <QDir>
+#include <QFile>
+#include <QTextStream>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -64,6 +68,34 @@ double elapsedCpuMs(double& since)
     return ms;
 }
 
+// Every primitive of the laid-out pages as text, one a line, so that two
+// builds can be compared for the same pages, texts and places.
+void writePageListing(const report::PageModel& model, const QString& fileName)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return;
+    QTextStream out(&file);
+    auto rect = [](const QRectF& r) {
+        return QStringLiteral("%1 %2 %3 %4").arg(r.x(), 0, 'f', 4).arg(r.y(), 0, 'f', 4).arg(r.width(), 0, 'f', 4).arg(r.height(), 0, 'f', 4);
+    };
+    out << "title " << model.title << "\n";
+    for (const report::Page& page : model.pages) {
+        out << "page " << page.number << " " << page.size.width() << "x" << page.size.height() << "\n";
+        for (const report::PlacedBand& b : page.bands)
+            out << " band " << int(b.kind) << " " << b.group << " " << b.row << " " << rect(b.rect) << " " << b.repeated << "\n";
+        for (const report::BoxPrimitive& b : page.boxes)
+            out << " box " << rect(b.rect) << " " << b.fill.name() << "\n";
+        for (const report::LinePrimitive& l : page.lines)
+            out << " line " << l.line.x1() << " " << l.line.y1() << " " << l.line.x2() << " " << l.line.y2() << " " << l.width << " "
+                << l.color.name() << "\n";
+        for (const report::TextPrimitive& t : page.texts)
+            out << " text " << rect(t.rect) << " [" << t.text << "] " << t.font.family << " " << t.font.pointSize << " " << t.font.bold
+                << t.font.italic << " " << int(t.alignment) << " " << t.color.name() << " " << t.item << " " << t.band << " "
+                << QString::number(t.width, 'f', 6) << "\n";
+    }
+}
+
 // One run of a report as the window makes it: query, layout, PDF.
 Split runOnce(ReportLayout& layout, const QDate& from, const QDate& to, const QString& pdf)
 {
@@ -84,6 +116,8 @@ Split runOnce(ReportLayout& layout, const QDate& from, const QDate& to, const QS
     report::writePdf(pages, pdf);
     s.pdfMs = elapsedMs(timer);
     s.pdfCpuMs = elapsedCpuMs(cpu);
+    if (qEnvironmentVariableIsSet("PW_BENCH_LISTING"))
+        writePageListing(pages, pdf + QStringLiteral(".pages.txt"));
     s.rows = layout.query().recordCount();
     s.pages = pages.pageCount();
     s.pdfMb = QFileInfo(pdf).size() / 1e6;

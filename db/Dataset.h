@@ -89,6 +89,8 @@ public:
     QVariant value(const QString& name) const { return field(name).value(); }
     QVariant valueAt(int row, int column) const;  // row: 0-based visible row
     QVariant valueAt(int row, const QString& name) const;
+    // The same without a copy; a null value outside the rows and columns.
+    const QVariant& valueRefAt(int row, int column) const;
 
     // Client-side filter text and whether it is in force. Changing either
     // while open re-applies it and moves to the first row.

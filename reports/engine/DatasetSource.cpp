@@ -3,6 +3,9 @@
 
 #include "db/Dataset.h"
 
+#include <charconv>
+#include <optional>
+
 namespace report {
 
 namespace {
@@ -25,6 +28,12 @@ bool isNumericType(QMetaType type)
         return false;
     }
 }
+
+} // namespace
+
+namespace {
+
+std::optional<double> parseNumber(const QString& text);
 
 } // namespace
 
@@ -53,29 +62,66 @@ QString DatasetSource::columnName(int column) const
     return m_dataset.fieldNames().value(column);
 }
 
+namespace {
+
+// The number a decimal's text holds. The driver's texts ("1234.50",
+// "-0.01", "1e-300") are read by from_chars, which rounds as QString does,
+// without building a byte array for each; anything else (blanks, a sign
+// '+', letters) goes the general way.
+std::optional<double> parseNumber(const QString& text)
+{
+    const qsizetype n = text.size();
+    if (n > 0 && n < 64) {
+        char buffer[64];
+        const QChar* p = text.constData();
+        bool plain = true;
+        for (qsizetype i = 0; i < n && plain; ++i) {
+            const char16_t c = p[i].unicode();
+            plain = (c >= u'0' && c <= u'9') || c == u'.' || c == u'-' || c == u'e' || c == u'E';
+            buffer[i] = char(c);
+        }
+        if (plain) {
+            double d = 0;
+            const auto [end, error] = std::from_chars(buffer, buffer + n, d);
+            if (error == std::errc() && end == buffer + n)
+                return d;
+        }
+    }
+    bool ok = false;
+    const double d = text.trimmed().toDouble(&ok);
+    if (ok)
+        return d;
+    return std::nullopt;
+}
+
+} // namespace
+
 QVariant DatasetSource::convert(const QVariant& v, int column) const
 {
     if (v.isNull() || !m_numeric.value(column) || v.metaType().id() != QMetaType::QString)
         return v;
-    bool ok = false;
-    const double d = v.toString().trimmed().toDouble(&ok);
-    return ok ? QVariant(d) : v;
+    const std::optional<double> d = parseNumber(*static_cast<const QString*>(v.constData()));
+    return d ? QVariant(*d) : v;
 }
 
 QVariant DatasetSource::value(int row, int column) const
 {
     if (!m_numeric.value(column))
-        return m_dataset.valueAt(row, column);
-    if (m_converted.size() != m_numeric.size())
+        return m_dataset.valueRefAt(row, column);
+    if (m_converted.size() != m_numeric.size()) {
+        // Every numeric column at once, row by row: the rows lie apart in
+        // memory, and one pass over them costs a column's pass.
         m_converted.resize(m_numeric.size());
-    QVector<QVariant>& converted = m_converted[column];
-    if (converted.isEmpty() && m_dataset.recordCount() > 0) {
         const int rows = m_dataset.recordCount();
-        converted.reserve(rows);
+        for (int c = 0; c < m_numeric.size(); ++c)
+            if (m_numeric[c])
+                m_converted[c].reserve(rows);
         for (int r = 0; r < rows; ++r)
-            converted.append(convert(m_dataset.valueAt(r, column), column));
+            for (int c = 0; c < m_numeric.size(); ++c)
+                if (m_numeric[c])
+                    m_converted[c].append(convert(m_dataset.valueRefAt(r, c), c));
     }
-    return converted.value(row);
+    return m_converted[column].value(row);
 }
 
 } // namespace report

@@ -24,7 +24,7 @@ private:
 
     const Dataset& m_dataset;
     QVector<bool> m_numeric;
-    // Numeric columns converted once, the whole column at its first use:
+    // Numeric columns converted once, all of them at the first use of one:
     // a report reads each of their values several times.
     mutable QVector<QVector<QVariant>> m_converted;
 };

@@ -157,6 +157,8 @@ public:
         m_pageFooter = compileBand(compiler, def.pageFooter, BandKind::PageFooter, -1);
 
         m_open.assign(def.groups.size(), false);
+        m_rowValues.assign(std::max(0, data.columnCount()), Value());
+        m_rowOf.assign(m_rowValues.size(), -1);
         m_aggregates = compiler.aggregates();
         m_sums.assign(m_aggregates.size(), RunningSum());
         m_model.title = def.title;
@@ -213,10 +215,20 @@ public:
         return std::move(m_model);
     }
 
-    // EvalContext
+    // EvalContext. A row's value is read from the data once: the bands'
+    // items, their conditions, the group expressions and every running sum
+    // read the same few columns of the row.
     Value field(int column) const override
     {
-        return m_row < 0 ? Value() : Value::fromVariant(m_data.value(m_row, column));
+        if (m_row < 0)
+            return Value();
+        if (column < 0 || column >= int(m_rowValues.size()))
+            return Value::fromVariant(m_data.value(m_row, column));
+        if (m_rowOf[column] != m_row) {
+            m_rowValues[column] = Value::fromVariant(m_data.value(m_row, column));
+            m_rowOf[column] = m_row;
+        }
+        return m_rowValues[column];
     }
     int pageNumber() const override { return m_model.pages.size(); }
     double aggregate(int index) const override { return m_sums[index].value(); }
@@ -390,7 +402,7 @@ private:
                 t.item = item.name;
                 t.band = bandIndex;
                 t.width = texts[i].width;
-                page.texts.append(t);
+                page.texts.append(std::move(t));
                 break;
             }
             }
@@ -477,6 +489,8 @@ private:
     std::vector<RunningSum> m_sums;
     std::vector<bool> m_open;   // per group: its header is placed, its footer not yet
     std::vector<PreparedText> m_prepared;
+    mutable std::vector<Value> m_rowValues;   // per column: its value in row m_rowOf
+    mutable std::vector<int> m_rowOf;
 
     PageModel m_model;
     int m_row = -1;

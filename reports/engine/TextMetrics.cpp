@@ -90,6 +90,11 @@ TextMetrics::Wrapped TextMetrics::wrap(const QString& text, const FontSpec& font
     const QFont& f = m.font;
     const QFontMetricsF& metrics = m.metrics;
     const double width = widthMm * kRefPerMm;
+    const QString key = QString::number(widthMm, 'g', 17) + QLatin1Char('|') + text;
+    if (const auto known = m.wrapped.constFind(key); known != m.wrapped.constEnd())
+        return *known;
+    if (m.wrapped.size() >= 10000)
+        m.wrapped.clear();
 
     QStringList lines;
     const QStringList paragraphs = text.split(QLatin1Char('\n'));
@@ -112,6 +117,7 @@ TextMetrics::Wrapped TextMetrics::wrap(const QString& text, const FontSpec& font
     Wrapped out;
     out.text = lines.join(QLatin1Char('\n'));
     out.height = lines.size() * metrics.lineSpacing() / kRefPerMm;
+    m.wrapped.insert(key, out);
     return out;
 }
 

@@ -42,6 +42,9 @@ private:
         QFont font;
         QFontMetricsF metrics;
         QHash<char16_t, double> advances;   // reference units
+        // Texts broken into lines, by width and text: a group's name is
+        // broken again on every page its group continues on.
+        QHash<QString, Wrapped> wrapped;
         explicit Measured(const QFont& f) : font(f), metrics(f) {}
     };
     Measured& measured(const FontSpec& fontSpec);

@@ -64,6 +64,54 @@ TEST(EnginePdfOutputTest, PdfHoldsTheCyrillicTextOfEveryPage)
     }
 }
 
+// Numbers are painted from their characters' glyphs once enough of them
+// have been shaped; they must land exactly where shaping puts them. The
+// same texts at the same places on two pages: on the first most are shaped,
+// on the second all numbers are put together.
+TEST(EnginePdfOutputTest, NumbersPutTogetherFromGlyphsLandWhereShapedOnesDo)
+{
+    const QString nbsp(QChar(0x00a0));
+    QStringList texts;
+    for (int i = 0; i < 540; ++i) {
+        switch (i % 6) {
+        case 0: texts << QStringLiteral("%1,%2").arg(i * 37).arg(i % 100, 2, 10, QLatin1Char('0')); break;
+        case 1: texts << QStringLiteral("-%1%2%3,5").arg(i % 9 + 1).arg(nbsp).arg(i + 100, 3, 10, QLatin1Char('0')); break;
+        case 2: texts << QString::number(i * 0.25, 'f', 2); break;
+        case 3: texts << QStringLiteral("%1 %2").arg(i).arg(i + 1); break;
+        case 4: texts << (i % 12 == 4 ? QStringLiteral(" %1").arg(i) : QStringLiteral("Иванов %1").arg(i)); break;
+        default: texts << QString::number(i * 11); break;
+        }
+    }
+    PageModel model;
+    for (int p = 0; p < 2; ++p) {
+        Page page;
+        page.number = p + 1;
+        page.size = QSizeF(210, 297);
+        for (int i = 0; i < texts.size(); ++i) {
+            TextPrimitive t;
+            t.rect = QRectF(10 + (i % 6) * 32, 10 + (i / 6) * 3.0, 30, 3);
+            t.text = texts[i];
+            // One font for the numbers, so that they reach the count after
+            // which they are put together; the names in another.
+            t.font.pointSize = i % 6 == 4 ? 10 : 8;
+            t.font.bold = i % 6 == 4;
+            t.alignment = Qt::AlignLeft | Qt::AlignVCenter;
+            t.width = 1;   // measured: painted on its baseline from the left
+            page.texts << t;
+        }
+        model.pages << page;
+    }
+    QTemporaryDir dir;
+    const QString file = dir.filePath("numbers.pdf");
+    writePdf(model, file);
+    const QStringList pages = pdfWordBoxes(file);
+    ASSERT_EQ(pages.size(), 2);
+    EXPECT_TRUE(pages[0].contains(">19758,34</word>")) << pages[0].left(400).toStdString();
+    EXPECT_TRUE(pages[0].contains(">Иванов</word>"));
+    EXPECT_GT(pages[0].count(QStringLiteral("<word ")), 600);
+    EXPECT_EQ(pages[0], pages[1]);
+}
+
 // Its time is measured by bench_reports, over real reports.
 TEST(EnginePdfOutputTest, TenThousandRowsWriteEveryPage)
 {

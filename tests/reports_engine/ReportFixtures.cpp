@@ -104,6 +104,20 @@ QString pdfText(const QString& fileName)
     return run("pdftotext", {"-layout", "-enc", "UTF-8", fileName, "-"});
 }
 
+QStringList pdfWordBoxes(const QString& fileName)
+{
+    QStringList pages;
+    const QString html = run("pdftotext", {"-bbox", "-enc", "UTF-8", fileName, "-"});
+    for (const QString& page : html.split(QStringLiteral("<page "), Qt::SkipEmptyParts).mid(1)) {
+        QStringList words;
+        for (const QString& line : page.split(u'\n'))
+            if (line.trimmed().startsWith(QStringLiteral("<word ")))
+                words << line.trimmed();
+        pages << words.join(u'\n');
+    }
+    return pages;
+}
+
 int pdfPageCount(const QString& fileName)
 {
     const QRegularExpressionMatch m = QRegularExpression(R"(Pages:\s+(\d+))").match(run("pdfinfo", {fileName}));

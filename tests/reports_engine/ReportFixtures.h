@@ -18,5 +18,7 @@ QStringList printOrder(const report::PageModel& model);
 
 // The text of a PDF as pdftotext reads it (with its layout kept).
 QString pdfText(const QString& fileName);
+// Per page of a PDF: its words with their boxes (pdftotext -bbox), one a line.
+QStringList pdfWordBoxes(const QString& fileName);
 // The number of pages pdfinfo reports; -1 when it cannot be read.
 int pdfPageCount(const QString& fileName);
