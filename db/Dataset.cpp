@@ -13,6 +13,8 @@
 #include <algorithm>
 #include <limits>
 
+#include <langinfo.h>
+#include <iterator>
 #include <sql.h>
 #include <sqlext.h>
 
@@ -20,7 +22,8 @@ namespace {
 
 // Reads the rows of an executed forward-only query straight from its ODBC
 // statement: one call per cell into a buffer that is reused, texts taken as
-// the driver's UTF-8. The values are the ones the Qt driver gives (the same
+// the driver's UTF-8 where the C library's character set is UTF-8 and as
+// UTF-16 elsewhere. The values are the ones the Qt driver gives (the same
 // types, NULLs as null values of the column's type, exact decimals as
 // text), without its per-value bookkeeping and without the driver
 // manager's conversion of every text to UTF-16, which together took most of
@@ -35,7 +38,10 @@ public:
         // Qt's ODBC driver hands out its statement handle (an SQLHANDLE,
         // which is a void*).
         const QSqlResult* result = query.result();
+        // Only the PostgreSQL driver is known to give its values so; other
+        // sources (the legacy database's driver) go through Qt's driver.
         if (!result || !query.driver() || qstrcmp(query.driver()->metaObject()->className(), "QODBCDriver") != 0
+            || query.driver()->dbmsType() != QSqlDriver::PostgreSQL
             || !query.isActive() || !query.isForwardOnly() || query.numericalPrecisionPolicy() != QSql::HighPrecision)
             return false;
         const QVariant handle = result->handle();
@@ -129,12 +135,22 @@ private:
         case Kind::Text:
             break;
         }
-        // A text in pieces as long as the buffer until the driver has given
-        // all of it; the bytes are decoded once at the end, so that a
-        // character split between pieces stays whole.
+        if (m_kinds[c] == Kind::Decimal || m_utf8)
+            return narrowText(column, c);
+        return wideText(column, c);
+    }
+
+    // A text in pieces as long as the buffer until the driver has given all
+    // of it, as the driver's narrow text; the bytes are decoded once at the
+    // end, so that a character split between pieces stays whole. The driver
+    // gives narrow text in the C library's character set: read so only the
+    // decimals (digits, sign, point) and, where that set is UTF-8, texts.
+    QVariant narrowText(SQLUSMALLINT column, int c)
+    {
+        SQLLEN indicator = 0;
         QByteArray* whole = nullptr;
         for (;;) {
-            r = SQLGetData(m_stmt, column, SQL_C_CHAR, m_buffer, sizeof m_buffer, &indicator);
+            const SQLRETURN r = SQLGetData(m_stmt, column, SQL_C_CHAR, m_buffer, sizeof m_buffer, &indicator);
             if (r == SQL_NO_DATA)
                 break;
             check(r);
@@ -153,6 +169,33 @@ private:
                 break;
         }
         return QVariant(QString::fromUtf8(whole ? *whole : QByteArray()));
+    }
+
+    // The same as UTF-16 code units, whatever the C library's character set.
+    QVariant wideText(SQLUSMALLINT column, int c)
+    {
+        static_assert(sizeof(SQLWCHAR) == sizeof(char16_t), "the driver manager's wide characters are UTF-16");
+        SQLLEN indicator = 0;
+        QString whole;
+        bool pieces = false;
+        for (;;) {
+            const SQLRETURN r = SQLGetData(m_stmt, column, SQL_C_WCHAR, m_wide, sizeof m_wide, &indicator);
+            if (r == SQL_NO_DATA)
+                break;
+            check(r);
+            if (indicator == SQL_NULL_DATA)
+                return m_nulls[c];
+            const bool more = r == SQL_SUCCESS_WITH_INFO && (indicator == SQL_NO_TOTAL || indicator >= SQLLEN(sizeof m_wide));
+            const qsizetype units = more ? qsizetype(std::size(m_wide)) - 1 : qsizetype(indicator / SQLLEN(sizeof(SQLWCHAR)));
+            const auto* text = reinterpret_cast<const QChar*>(m_wide);
+            if (!more && !pieces)
+                return QVariant(QString(text, units));
+            pieces = true;
+            whole.append(text, units);
+            if (!more)
+                break;
+        }
+        return QVariant(whole);
     }
 
     void check(SQLRETURN r)
@@ -178,7 +221,11 @@ private:
     QVector<Kind> m_kinds;
     QVector<QVariant> m_nulls;
     char m_buffer[4096];
+    SQLWCHAR m_wide[2048];
     QByteArray m_long;
+    // The C library's character set is UTF-8 (the driver's narrow texts are
+    // then the UTF-8 they are decoded as).
+    bool m_utf8 = QByteArray(nl_langinfo(CODESET)) == "UTF-8";
 };
 
 } // namespace

@@ -6,6 +6,8 @@
 
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <clocale>
+#include <string>
 #include <gtest/gtest.h>
 
 namespace {
@@ -246,54 +248,65 @@ TEST_F(DatasetTest, FifteenDigitKeysReadExactlyAndNeverWrapIntoA32BitInt)
 // read through Qt's driver and must come out the same as well.
 TEST_F(DatasetTest, ReadsEveryKindOfColumnAsTheQtDriverDoes)
 {
-    const QString sql = QStringLiteral(
-        "select * from (values "
-        "(1::smallint, 2::integer, 3000000001::bigint, 4.50::numeric(10,2), 5.5::real, 6.25::double precision, "
-        " 'Ёжик в тумане'::text, 'ab'::varchar(5), 'в'::char(3), date '2026-01-02', "
-        " timestamp '2026-01-02 03:04:05.678', true, 123456789012345.123456789012345::numeric, "
-        " 'a' || repeat('Ж', 6000) || 'я', ''::text, -7::smallint), "
-        "(-32768, -2147483648, -9223372036854775807, -0.01, -1e30, 1e-300, 'O''Brien', '', '', date '1900-02-28', "
-        " timestamp '1999-12-31 23:59:59', false, 0, repeat('ab', 5000), ' ', 0), "
-        "(null, null, null, null, null, null, null, null, null, null, null, null, null, null, null, null)) "
-        "v(sm, i, bi, n, r, d, t, vc, ch, dt, ts, b, nn, long_text, empty, sm2)");
-    const QString fallbackSql = QStringLiteral(
-        "select * from (values (time '01:02:03', 'xy'::bytea, 7::oid, 'Ц'::text), (null, null, null, null)) v(tm, ba, o, t)");
+    // The driver gives narrow texts in the C library's character set: read
+    // under a UTF-8 one and under plain "C" (ASCII), as a program started
+    // without a language setting runs.
+    for (const char* locale : {"C.UTF-8", "C"}) {
+        SCOPED_TRACE(locale);
+        struct Restore {
+            std::string was = std::setlocale(LC_CTYPE, nullptr);
+            ~Restore() { std::setlocale(LC_CTYPE, was.c_str()); }
+        } restore;
+        ASSERT_NE(std::setlocale(LC_CTYPE, locale), nullptr);
+        const QString sql = QStringLiteral(
+            "select * from (values "
+            "(1::smallint, 2::integer, 3000000001::bigint, 4.50::numeric(10,2), 5.5::real, 6.25::double precision, "
+            " 'Ёжик в тумане'::text, 'ab'::varchar(5), 'в'::char(3), date '2026-01-02', "
+            " timestamp '2026-01-02 03:04:05.678', true, 123456789012345.123456789012345::numeric, "
+            " 'a' || repeat('Ж', 6000) || 'я', ''::text, -7::smallint), "
+            "(-32768, -2147483648, -9223372036854775807, -0.01, -1e30, 1e-300, 'O''Brien', '', '', date '1900-02-28', "
+            " timestamp '1999-12-31 23:59:59', false, 0, repeat('ab', 5000), ' ', 0), "
+            "(null, null, null, null, null, null, null, null, null, null, null, null, null, null, null, null)) "
+            "v(sm, i, bi, n, r, d, t, vc, ch, dt, ts, b, nn, long_text, empty, sm2)");
+        const QString fallbackSql = QStringLiteral(
+            "select * from (values (time '01:02:03', 'xy'::bytea, 7::oid, 'Ц'::text), (null, null, null, null)) v(tm, ba, o, t)");
 
-    for (const QString& text : {sql, fallbackSql}) {
-        QSqlQuery reference(db.db().handle());
-        reference.setForwardOnly(true);
-        reference.setNumericalPrecisionPolicy(QSql::HighPrecision);
-        ASSERT_TRUE(reference.exec(text));
-        QVector<QVector<QVariant>> expected;
-        while (reference.next()) {
-            QVector<QVariant> row;
-            for (int c = 0; c < reference.record().count(); ++c)
-                row << reference.value(c);
-            expected << row;
-        }
+        for (const QString& text : {sql, fallbackSql}) {
+            QSqlQuery reference(db.db().handle());
+            reference.setForwardOnly(true);
+            reference.setNumericalPrecisionPolicy(QSql::HighPrecision);
+            ASSERT_TRUE(reference.exec(text));
+            QVector<QVector<QVariant>> expected;
+            while (reference.next()) {
+                QVector<QVariant> row;
+                for (int c = 0; c < reference.record().count(); ++c)
+                    row << reference.value(c);
+                expected << row;
+            }
 
-        Dataset q(db.db());
-        q.setSql(text);
-        q.open();
-        ASSERT_EQ(q.recordCount(), expected.size());
-        ASSERT_EQ(q.fieldNames().size(), expected.first().size());
-        for (int r = 0; r < expected.size(); ++r) {
-            for (int c = 0; c < expected[r].size(); ++c) {
-                SCOPED_TRACE(QStringLiteral("row %1, column %2").arg(r).arg(q.fieldNames().at(c)).toStdString());
-                const QVariant want = expected[r][c], got = q.valueAt(r, c);
-                EXPECT_EQ(got.metaType(), want.metaType());
-                EXPECT_EQ(got.isNull(), want.isNull());
-                EXPECT_EQ(got, want);
-                EXPECT_EQ(got.toString(), want.toString());
-                EXPECT_EQ(got.toString().isNull(), want.toString().isNull());
+            Dataset q(db.db());
+            q.setSql(text);
+            q.open();
+            ASSERT_EQ(q.recordCount(), expected.size());
+            ASSERT_EQ(q.fieldNames().size(), expected.first().size());
+            for (int r = 0; r < expected.size(); ++r) {
+                for (int c = 0; c < expected[r].size(); ++c) {
+                    SCOPED_TRACE(QStringLiteral("row %1, column %2").arg(r).arg(q.fieldNames().at(c)).toStdString());
+                    const QVariant want = expected[r][c], got = q.valueAt(r, c);
+                    EXPECT_EQ(got.metaType(), want.metaType());
+                    EXPECT_EQ(got.isNull(), want.isNull());
+                    EXPECT_EQ(got, want);
+                    EXPECT_EQ(got.toString(), want.toString());
+                    EXPECT_EQ(got.toString().isNull(), want.toString().isNull());
+                }
             }
         }
-    }
 
-    // The long text came through whole.
-    Dataset q(db.db());
-    q.setSql(sql);
-    q.open();
-    EXPECT_EQ(q.field("long_text").asString(), QStringLiteral("a") + QString(6000, QChar(0x0416)) + QStringLiteral("я"));
-    EXPECT_EQ(q.field("t").asString(), QStringLiteral("Ёжик в тумане"));
+        // The long text came through whole.
+        Dataset q(db.db());
+        q.setSql(sql);
+        q.open();
+        EXPECT_EQ(q.field("long_text").asString(), QStringLiteral("a") + QString(6000, QChar(0x0416)) + QStringLiteral("я"));
+        EXPECT_EQ(q.field("t").asString(), QStringLiteral("Ёжик в тумане"));
+    }
 }
