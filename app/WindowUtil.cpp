@@ -49,6 +49,12 @@ void setBuddy(QLabel* label, QWidget* field)
     field->setAccessibleName(name);
 }
 
+void setTabOrder(std::initializer_list<QWidget*> order)
+{
+    for (auto it = order.begin(); it + 1 < order.end(); ++it)
+        QWidget::setTabOrder(*it, *(it + 1));
+}
+
 QPushButton* addButton(QWidget* owner, QBoxLayout* row, const char* name, const QString& text)
 {
     auto* b = new QPushButton(text, owner);

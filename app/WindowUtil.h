@@ -1,6 +1,7 @@
 #pragma once
 #include <QColor>
 #include <QString>
+#include <initializer_list>
 #include <utility>
 
 class QBoxLayout;
@@ -22,6 +23,9 @@ void showDayOff(QWidget* box, bool ticked);
 // Makes `label` the buddy label of `field`, so the field's accessible name
 // is the label's text.
 void setBuddy(QLabel* label, QWidget* field);
+
+// Tab moves through `order` in this order.
+void setTabOrder(std::initializer_list<QWidget*> order);
 
 // A button of `owner` named `name`, appended to `row`; it is not an
 // automatic default, so Enter in a grid or field does not press it.

@@ -8,6 +8,7 @@
 #include "app/DialogService.h"
 #include "app/TDataModule6.h"
 #include "app/WindowOwner.h"
+#include "bench/BenchProgram.h"
 #include "bench/BenchSupport.h"
 #include "catalogs/ListMode.h"
 #include "catalogs/TForm26.h"
@@ -94,8 +95,7 @@ void print(const Line& l)
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+    Bench::Application app(argc, argv);
     const bool scale = argc > 1 && QByteArray(argv[1]) == "scale";
 
     std::unique_ptr<Bench::FreshDatabase> fresh;
@@ -126,10 +126,10 @@ int main(int argc, char** argv)
     }
 
     WidgetDialogService dialogs;
-    QtAppLifetime lifetime;
-    WindowOwner owner(AppContext{dialogs, lifetime, BuildStamp{0, 0}});
-    if (!owner.start({database, QStringLiteral("localhost")}))
+    Bench::Program program(dialogs, database);
+    if (!program.started())
         return 1;
+    WindowOwner& owner = program.owner();
     TDataModule6& dm = owner.dataModule();
 
     std::printf("Catalog lists: open (prepare as the picker's opener does, draw) and one filter keystroke,\n"

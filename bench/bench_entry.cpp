@@ -6,6 +6,7 @@
 #include "app/DialogService.h"
 #include "app/TDataModule6.h"
 #include "app/WindowOwner.h"
+#include "bench/BenchProgram.h"
 #include "bench/BenchSupport.h"
 #include "bench/PrintedDialogs.h"
 #include "catalogs/TForm4.h"
@@ -34,10 +35,10 @@ const QDate kMarker(1999, 1, 1);
 
 void saveRecords(Bench::PrintedDialogs& dialogs)
 {
-    QtAppLifetime lifetime;
-    WindowOwner owner(AppContext{dialogs, lifetime, BuildStamp{0, 0}});
-    if (!owner.start({Bench::database(), QStringLiteral("localhost")}))
+    Bench::Program program(dialogs);
+    if (!program.started())
         return;
+    WindowOwner& owner = program.owner();
     TDataModule6& dm = owner.dataModule();
     TForm1& journal = owner.form1();
     TForm11& editor = owner.form11();
@@ -119,10 +120,10 @@ void exportPriceList(Bench::PrintedDialogs& dialogs)
                                       "accounts_dep.vid_oper v cross join cmn_gds_and_srv.gds_and_srv g")).execute();
         Command(setup, QStringLiteral("vacuum analyze")).execute();
     }
-    QtAppLifetime lifetime;
-    WindowOwner owner(AppContext{dialogs, lifetime, BuildStamp{0, 0}});
-    if (!owner.start({fresh.name(), QStringLiteral("localhost")}))
+    Bench::Program program(dialogs, fresh.name());
+    if (!program.started())
         return;
+    WindowOwner& owner = program.owner();
     TForm4& list = owner.form4();
     QTemporaryDir folder;
     list.Excel.setExportFolder(folder.path());
@@ -163,8 +164,7 @@ void exportPriceList(Bench::PrintedDialogs& dialogs)
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+    Bench::Application app(argc, argv);
     Bench::PrintedDialogs dialogs;
     saveRecords(dialogs);
     exportPriceList(dialogs);

@@ -6,6 +6,7 @@
 #include "app/DialogService.h"
 #include "app/TDataModule6.h"
 #include "app/WindowOwner.h"
+#include "bench/BenchProgram.h"
 #include "bench/BenchSupport.h"
 #include "journal/TForm1.h"
 
@@ -15,13 +16,12 @@
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+    Bench::Application app(argc, argv);
     WidgetDialogService dialogs;
-    QtAppLifetime lifetime;
-    WindowOwner owner(AppContext{dialogs, lifetime, BuildStamp{0, 0}});
-    if (!owner.start({Bench::database(), QStringLiteral("localhost")}))
+    Bench::Program program(dialogs);
+    if (!program.started())
         return 1;
+    WindowOwner& owner = program.owner();
     TForm1& j = owner.form1();
     TDataModule6& dm = owner.dataModule();
     for (int shift = 1; shift <= 4; ++shift)

@@ -6,6 +6,7 @@
 #include "app/DialogService.h"
 #include "app/TDataModule6.h"
 #include "app/WindowOwner.h"
+#include "bench/BenchProgram.h"
 #include "bench/BenchSupport.h"
 #include "bench/PrintedDialogs.h"
 #include "db/Command.h"
@@ -37,13 +38,12 @@ int scalar(TDataModule6& dm, const QString& sql)
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+    Bench::Application app(argc, argv);
     Bench::PrintedDialogs dialogs;
-    QtAppLifetime lifetime;
-    WindowOwner owner(AppContext{dialogs, lifetime, BuildStamp{0, 0}});
-    if (!owner.start({Bench::database(), QStringLiteral("localhost")}))
+    Bench::Program program(dialogs);
+    if (!program.started())
         return 1;
+    WindowOwner& owner = program.owner();
     TDataModule6& dm = owner.dataModule();
     TForm25& journal = owner.form25();
     TForm24& editor = owner.form24();

@@ -5,6 +5,7 @@
 #include "app/DialogService.h"
 #include "app/TDataModule6.h"
 #include "app/WindowOwner.h"
+#include "bench/BenchProgram.h"
 #include "bench/BenchSupport.h"
 #include "bench/PrintedDialogs.h"
 #include "timesheets/MonthCheck.h"
@@ -16,13 +17,12 @@
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+    Bench::Application app(argc, argv);
     Bench::PrintedDialogs dialogs;
-    QtAppLifetime lifetime;
-    WindowOwner owner(AppContext{dialogs, lifetime, BuildStamp{0, 0}});
-    if (!owner.start({Bench::database(), QStringLiteral("localhost")}))
+    Bench::Program program(dialogs);
+    if (!program.started())
         return 1;
+    WindowOwner& owner = program.owner();
     TDataModule6& dm = owner.dataModule();
 
     dm.Control.setSql(QStringLiteral("select (date_trunc('month', max(data)) - interval '1 month')::date as m from "

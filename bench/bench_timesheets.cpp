@@ -6,6 +6,7 @@
 #include "app/DialogService.h"
 #include "app/TDataModule6.h"
 #include "app/WindowOwner.h"
+#include "bench/BenchProgram.h"
 #include "bench/BenchSupport.h"
 #include "reports/engine/ReportEngine.h"
 #include "timesheets/MonthRebuild.h"
@@ -49,13 +50,12 @@ double serverWriteMs(Database& db, const QStringList& statements, const QHash<QS
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+    Bench::Application app(argc, argv);
     WidgetDialogService dialogs;
-    QtAppLifetime lifetime;
-    WindowOwner owner(AppContext{dialogs, lifetime, BuildStamp{0, 0}});
-    if (!owner.start({Bench::database(), QStringLiteral("localhost")}))
+    Bench::Program program(dialogs);
+    if (!program.started())
         return 1;
+    WindowOwner& owner = program.owner();
     TDataModule6& dm = owner.dataModule();
     TForm19& shifts = owner.form19();
     TForm27& pay = owner.form27();

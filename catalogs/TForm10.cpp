@@ -104,10 +104,7 @@ TForm10::TForm10(const AppContext& context, TDataModule6& dm, QWidget* parent)
 
     std::tie(Button1, Button2) = WindowUtil::addDialogButtons(this, layout, "Button1", QStringLiteral("Записать"), "Button2",
                                                               QStringLiteral("Отмена"));
-    setTabOrder(Button3, Button4);
-    setTabOrder(Button4, ComboBox1);
-    setTabOrder(ComboBox1, Button1);
-    setTabOrder(Button1, Button2);
+    WindowUtil::setTabOrder({Button3, Button4, ComboBox1, Button1, Button2});
 
     connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
     connect(Button2, &QPushButton::clicked, this, &QDialog::reject);

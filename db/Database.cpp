@@ -61,6 +61,7 @@ void Database::close()
     if (db.isOpen())
         db.close();
     m_inTransaction = false;
+    m_held.clear();
 }
 
 bool Database::isOpen() const
@@ -74,12 +75,14 @@ void Database::beginTransaction()
     if (!db.transaction())
         throw DbError(sqlErrorText(db.lastError()));
     m_inTransaction = true;
+    m_held.clear();
 }
 
 void Database::commit()
 {
     QSqlDatabase db = handle();
     m_inTransaction = false;
+    m_held.clear();
     if (!db.commit())
         throw DbError(sqlErrorText(db.lastError()));
 }
@@ -88,6 +91,7 @@ void Database::rollback()
 {
     QSqlDatabase db = handle();
     m_inTransaction = false;
+    m_held.clear();
     if (!db.rollback())
         throw DbError(sqlErrorText(db.lastError()));
 }

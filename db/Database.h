@@ -1,5 +1,6 @@
 #pragma once
 #include <type_traits>
+#include <QSet>
 #include <QSqlDatabase>
 #include <QString>
 
@@ -25,12 +26,25 @@ public:
     void rollback();
     bool inTransaction() const { return m_inTransaction; }
 
+    // What the open transaction has established and keeps until it ends (a
+    // lock it holds, a state that lock protects), so that it is not
+    // established twice. Outside a transaction nothing is kept; a
+    // transaction's end forgets it all.
+    bool holds(const QString& fact) const { return m_held.contains(fact); }
+    void hold(const QString& fact)
+    {
+        if (m_inTransaction)
+            m_held.insert(fact);
+    }
+    void forget(const QString& fact) { m_held.remove(fact); }
+
     QSqlDatabase handle() const;
 
 private:
     QString m_name;
     QString m_connectionText;
     bool m_inTransaction = false;
+    QSet<QString> m_held;
 };
 
 // Runs a block of statements as one transaction: commits on commit(),

@@ -43,11 +43,15 @@ void execPosting(TDataModule6& dm, const QString& sql)
 // transaction ends.
 void lockKey(TDataModule6& dm, const QString& key)
 {
+    const QString held = QStringLiteral("lock 7001 ") + key;
+    if (dm.ADO_DB.holds(held))
+        return;
     dm.Control.close();
     dm.Control.clearSql();
     dm.Control.addSql(QStringLiteral("select 1 as locked from (select pg_advisory_xact_lock(7001, hashtext('%1'))) l").arg(key));
     dm.Control.open();
     dm.Control.close();
+    dm.ADO_DB.hold(held);
 }
 
 
@@ -120,17 +124,32 @@ namespace DayPosting {
 
 void lockMonth(TDataModule6& dm, int year, int month, MonthLock mode, ClosedMonth closed)
 {
-    const QString fn = mode == MonthLock::Exclusive ? QStringLiteral("pg_advisory_xact_lock")
-                                                    : QStringLiteral("pg_advisory_xact_lock_shared");
-    dm.Control.close();
-    dm.Control.clearSql();
-    dm.Control.addSql(QStringLiteral("select 1 as locked from (select %1(7002, %2)) l").arg(fn).arg(year * 100 + month));
-    dm.Control.open();
-    dm.Control.close();
+    // Taken once per transaction: an exclusive lock covers a shared one.
+    const int key = year * 100 + month;
+    const QString exclusive = QStringLiteral("lock 7002 x %1").arg(key);
+    const QString shared = QStringLiteral("lock 7002 s %1").arg(key);
+    if (!dm.ADO_DB.holds(exclusive) && (mode == MonthLock::Exclusive || !dm.ADO_DB.holds(shared))) {
+        const QString fn = mode == MonthLock::Exclusive ? QStringLiteral("pg_advisory_xact_lock")
+                                                        : QStringLiteral("pg_advisory_xact_lock_shared");
+        dm.Control.close();
+        dm.Control.clearSql();
+        dm.Control.addSql(QStringLiteral("select 1 as locked from (select %1(7002, %2)) l").arg(fn).arg(key));
+        dm.Control.open();
+        dm.Control.close();
+        dm.ADO_DB.hold(mode == MonthLock::Exclusive ? exclusive : shared);
+    }
     // A statement of its own, after the lock: one that waited for a closing
-    // sees the closing's commit.
-    if (closed == ClosedMonth::Refuse)
+    // sees the closing's commit. Found open, the month stays open while the
+    // lock is held, so the transaction asks once.
+    if (closed == ClosedMonth::Refuse && !dm.ADO_DB.holds(openMonthFact(year, month))) {
         MonthClosing::ensureOpen(dm, year, month);
+        dm.ADO_DB.hold(openMonthFact(year, month));
+    }
+}
+
+QString openMonthFact(int year, int month)
+{
+    return QStringLiteral("open month %1").arg(year * 100 + month);
 }
 
 void lockShiftKeys(TDataModule6& dm, const QVector<ShiftKey>& keys)

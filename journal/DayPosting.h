@@ -1,5 +1,6 @@
 #pragma once
 #include <QDate>
+#include <QString>
 #include <QVector>
 
 class TDataModule6;
@@ -27,6 +28,9 @@ namespace DayPosting {
 enum class MonthLock { Shared, Exclusive };
 enum class ClosedMonth { Refuse, Allow };
 void lockMonth(TDataModule6& dm, int year, int month, MonthLock mode, ClosedMonth closed = ClosedMonth::Refuse);
+// What a transaction holds (Database::holds) once it found the month open
+// under its lock; closing the month forgets it.
+QString openMonthFact(int year, int month);
 
 // The key of a shift-keyed timesheet row, as a record's worker, shift and
 // day give it (the row holds the day's month).

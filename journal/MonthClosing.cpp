@@ -90,6 +90,7 @@ Outcome close(TDataModule6& dm, int year, int month, LoginRole role)
         insert.setParam(QStringLiteral("month"), month);
         insert.setParam(QStringLiteral("by"), QSysInfo::machineHostName());
         insert.execute();
+        dm.ADO_DB.forget(DayPosting::openMonthFact(year, month));
         return Outcome::Done;
     });
 }

@@ -147,9 +147,7 @@ TForm11::TForm11(const AppContext& context, TDataModule6& dm, QWidget* parent)
     std::tie(Button1, Button2) = WindowUtil::addDialogButtons(this, layout, "Button1", QStringLiteral("Запись"), "Button2",
                                                               QStringLiteral("Отмена"));
 
-    QWidget* order[] = {Button3, Button4, Edit3, Edit6, Edit5, DTimeP, Edit4, Button1, Button2};
-    for (int i = 0; i + 1 < int(std::size(order)); ++i)
-        setTabOrder(order[i], order[i + 1]);
+    WindowUtil::setTabOrder({Button3, Button4, Edit3, Edit6, Edit5, DTimeP, Edit4, Button1, Button2});
 
     for (QWidget* w : {static_cast<QWidget*>(Edit1), static_cast<QWidget*>(Edit2), static_cast<QWidget*>(Edit3),
                        static_cast<QWidget*>(Edit6)})

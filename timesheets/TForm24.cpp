@@ -119,9 +119,7 @@ TForm24::TForm24(const AppContext& context, TDataModule6& dm, QWidget* parent)
     std::tie(Button1, Button6) = WindowUtil::addDialogButtons(this, layout, "Button1", QStringLiteral("Записать"),
                                                               "Button6", QStringLiteral("Выход"));
 
-    QWidget* order[] = {Button3, Button4, cb_type_work, Edit6, CBox1, Button1, Button6};
-    for (int i = 0; i + 1 < int(std::size(order)); ++i)
-        setTabOrder(order[i], order[i + 1]);
+    WindowUtil::setTabOrder({Button3, Button4, cb_type_work, Edit6, CBox1, Button1, Button6});
 
     connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
     connect(Button6, &QPushButton::clicked, this, &QDialog::reject);
