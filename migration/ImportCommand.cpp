@@ -39,7 +39,10 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err)
         };
         const ImportReport report = import.run();
         out << QStringLiteral("Импорт завершён. Скопировано записей: ") << report.summary()
-            << QStringLiteral("; рабочих записано: %1, норм добавлено: %2").arg(report.workersWritten).arg(report.normsAdded)
+            << QStringLiteral("; рабочих записано: %1, норм сохранено: %2, норм добавлено: %3")
+                   .arg(report.workersWritten)
+                   .arg(report.normsKept)
+                   .arg(report.normsAdded)
             << Qt::endl;
         return 0;
     } catch (const std::exception& e) {

@@ -1,13 +1,17 @@
 #include "migration/LegacyImport.h"
 #include "db/Command.h"
 #include "db/Database.h"
+#include "journal/MonthClosing.h"
 
 #include <QDate>
 #include <QDateTime>
+#include <QSet>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTime>
+#include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace {
@@ -35,12 +39,20 @@ QString quoted(const QString& name)
     return u'"' + name + u'"';
 }
 
-QString columnList(const ImportStep& step, bool inTarget)
+QString quotedList(const QStringList& names)
+{
+    QStringList out;
+    for (const QString& n : names)
+        out << quoted(n);
+    return out.join(QStringLiteral(", "));
+}
+
+QString targetColumnList(const ImportStep& step)
 {
     QStringList names;
     for (const ImportColumn& c : step.columns)
-        names << quoted(inTarget ? c.targetName() : c.name);
-    return names.join(QStringLiteral(", "));
+        names << c.targetName();
+    return quotedList(names);
 }
 
 // Appends `s` as a JSON string literal.
@@ -188,6 +200,40 @@ void exec(Database& db, const QString& sql)
     Command(db, sql).execute();
 }
 
+// The source's own spelling of each column the step copies, from the
+// driver's description of the table as the copy's select finds it (the
+// shift records' table is the one on the search path, which the driver's
+// catalog call would look for in one schema only). A column the source
+// lacks fails the import: quoted, a name that matches no column would be
+// read as a text by some sources and copied into every row.
+QStringList sourceColumns(Database& db, const ImportStep& step)
+{
+    QSqlQuery probe(db.handle());
+    try {
+        execStatement(probe, db, QStringLiteral("select * from ") + step.source + QStringLiteral(" where 1=0"), {});
+    } catch (const DbError& e) {
+        fail(step, QString(), QStringLiteral("таблица не читается: ") + e.text());
+    }
+    const QSqlRecord record = probe.record();
+    QStringList present;
+    for (int i = 0; i < record.count(); ++i)
+        present << record.fieldName(i);
+    QStringList names;
+    for (const ImportColumn& c : step.columns) {
+        // The same spelling first, else one that differs in case only.
+        auto found = std::find(present.cbegin(), present.cend(), c.name);
+        if (found == present.cend())
+            found = std::find_if(present.cbegin(), present.cend(),
+                                 [&](const QString& n) { return n.compare(c.name, Qt::CaseInsensitive) == 0; });
+        if (found == present.cend())
+            fail(step, QString(),
+                 QStringLiteral("в таблице %1 нет поля %2 (поля таблицы: %3)")
+                     .arg(step.source, c.name, present.join(QStringLiteral(", "))));
+        names << *found;
+    }
+    return names;
+}
+
 } // namespace
 
 bool ImportStep::hasKey() const
@@ -278,9 +324,15 @@ ImportReport LegacyImport::run()
     ImportReport report;
     Transaction tx(m_target);
     try {
+        refuseClosedMonths();
         exec(m_target, QStringLiteral("set constraints all deferred"));
         for (const ImportStep& step : legacyImportSteps()) {
+            const bool operations = step.target == QLatin1String("accounts_dep.oper");
+            if (operations)
+                setNormsAside();
             report.tables.append({step.source, copyStep(step)});
+            if (operations)
+                report.normsKept = restoreNorms();
             if (onTableDone)
                 onTableDone(step.source, report.tables.last().rows);
         }
@@ -299,6 +351,49 @@ ImportReport LegacyImport::run()
     return report;
 }
 
+void LegacyImport::refuseClosedMonths()
+{
+    // Closing and opening a month write this table: held until the import
+    // ends, it keeps a month from being closed while the import replaces its
+    // records, and a closing that committed a moment ago is seen below.
+    exec(m_target, QStringLiteral("lock table accounts_dep.closed_month in share mode"));
+    QSqlQuery closed(m_target.handle());
+    execStatement(closed, m_target,
+                  QStringLiteral("select year, month from accounts_dep.closed_month order by year, month"), {});
+    QStringList months;
+    while (closed.next())
+        months << MonthClosing::monthText(closed.value(0).toInt(), closed.value(1).toInt());
+    if (months.isEmpty())
+        return;
+    // The import replaces the records and timesheet rows of every month.
+    throw ImportError(QString::fromUtf8(kNotChanged) + u'\n'
+                      + (months.size() == 1 ? QStringLiteral("Закрыт месяц %1.") : QStringLiteral("Закрыты месяцы: %1."))
+                            .arg(months.join(QStringLiteral(", ")))
+                      + QStringLiteral(" Импорт заменяет записи и табели всех месяцев: откройте закрытые месяцы "
+                                       "(«Табель» — «Проверка месяца») и запустите импорт снова."));
+}
+
+void LegacyImport::setNormsAside()
+{
+    // Deleting the operations deletes their norms (the reference cascades):
+    // the norms are kept aside here and put back for the operations that
+    // return.
+    exec(m_target, QStringLiteral("create temporary table pw_import_norm on commit drop as "
+                                  "select n.* from accounts_dep.norm n "
+                                  " where n.o_id in (select o.id from accounts_dep.oper o where o.id > 0)"));
+}
+
+int LegacyImport::restoreNorms()
+{
+    // Every column as it was, the key included; norms of operations that
+    // did not return go with them.
+    const int kept = Command(m_target, QStringLiteral(
+        "insert into accounts_dep.norm select k.* from pw_import_norm k "
+        " where exists (select 1 from accounts_dep.oper o where o.id = k.o_id)")).execute();
+    exec(m_target, QStringLiteral("drop table pw_import_norm"));
+    return kept;
+}
+
 int LegacyImport::copyStep(const ImportStep& step)
 {
     Database& sourceDb = step.fromMainConnection ? m_main : m_legacy;
@@ -309,13 +404,25 @@ int LegacyImport::copyStep(const ImportStep& step)
         fail(step, QString(), QStringLiteral("таблица не читается: ") + e.text());
     }
 
+    const QStringList sourceNames = sourceColumns(sourceDb, step);
+
+    // The rows the delete keeps (id 0 or below): a copy that fails on one of
+    // these keys met a kept row, one that fails on another key met a copied one.
+    QSet<qlonglong> keptIds;
+    if (step.hasKey()) {
+        QSqlQuery kept(m_target.handle());
+        execStatement(kept, m_target, QStringLiteral("select id from ") + step.target + QStringLiteral(" where id<=0"), {});
+        while (kept.next())
+            keptIds.insert(kept.value(0).toLongLong());
+    }
+
     Command cmd(m_target, QStringLiteral("delete from ") + step.target + QStringLiteral(" where id>0"));
     cmd.execute();
     if (keepResponsive)
         keepResponsive();
 
     QSqlQuery source(sourceDb.handle());
-    QString select = QStringLiteral("select ") + columnList(step, false) + QStringLiteral(" from ") + step.source;
+    QString select = QStringLiteral("select ") + quotedList(sourceNames) + QStringLiteral(" from ") + step.source;
     if (step.sortById)
         select += QStringLiteral(" order by id ASC");
     try {
@@ -325,7 +432,7 @@ int LegacyImport::copyStep(const ImportStep& step)
     }
 
     const QString insert = QStringLiteral("insert into %1 (%2) select %2 from json_populate_recordset(null::%1, :rows::json)")
-                               .arg(step.target, columnList(step, true));
+                               .arg(step.target, targetColumnList(step));
     auto insertRows = [&](const QString& json) {
         QSqlQuery q(m_target.handle());
         execStatement(q, m_target, insert, {{QStringLiteral("rows"), json}});
@@ -340,16 +447,18 @@ int LegacyImport::copyStep(const ImportStep& step)
                 exec(m_target, QStringLiteral("rollback to savepoint pw_import_row"));
                 const QString row = rowLabel(step, QString::number(ids.at(i)), firstNumber + i);
                 if (step.hasKey()) {
+                    // A row with the same key makes the copy fail whatever
+                    // else is wrong with it: it is named when it is there.
                     const qlonglong id = ids.at(i);
-                    const int present =
-                        scalar(m_target, QStringLiteral("select count(*) from %1 where id=%2").arg(step.target).arg(id))
-                            .toInt();
-                    if (present > 0 && id <= 0)
+                    if (keptIds.contains(id))
                         fail(step, row,
                              QStringLiteral("в %1 уже есть запись с id=%2; записи с id<=0 импорт не удаляет, "
                                             "и копия с тем же id с ней совпала")
                                  .arg(step.target)
                                  .arg(id));
+                    const int present =
+                        scalar(m_target, QStringLiteral("select count(*) from %1 where id=%2").arg(step.target).arg(id))
+                            .toInt();
                     if (present > 0)
                         fail(step, row, QStringLiteral("id=%1 встречается в источнике больше одного раза").arg(id));
                 }
@@ -433,7 +542,8 @@ void LegacyImport::writeNewLayout(ImportReport& report)
         "on conflict (id) do update set fio = excluded.fio "
         " where accounts_dep.person.fio is distinct from excluded.fio")).execute();
     // An imported operation's price becomes its price norm, so that the
-    // operations list and the record editor offer it.
+    // operations list and the record editor offer it, unless the operation
+    // kept norms of its own.
     report.normsAdded = Command(m_target, QStringLiteral(
         "insert into accounts_dep.norm (o_id, norma, prize, price) "
         "select o.id, 0, 0, o.cena_old from accounts_dep.oper o "
@@ -456,11 +566,27 @@ void LegacyImport::writeNewLayout(ImportReport& report)
 
 void LegacyImport::checkReferences()
 {
+    // References the schema does not declare but every statement that
+    // shows the records joins on: a record of a product or a timesheet row
+    // of a worker that is not there would drop out of the journal, the
+    // timesheets and the reports.
+    struct Reference {
+        const char* table;
+        const char* column;
+        const char* parent;
+    };
+    static const Reference undeclared[] = {
+        {"accounts_dep.h_tabel", "w_id", "accounts_dep.person"},
+        {"accounts_dep.oper", "i_id", "accounts_dep.izdel"},
+        {"accounts_dep.smena", "i_id", "accounts_dep.izdel"},
+    };
+
     // The references were deferred; each one is looked at here so that the
     // message can name the row, then the server checks them all.
     for (const ImportStep& step : legacyImportSteps()) {
         if (!step.hasKey())
             continue;
+        QVector<std::array<QString, 3>> references;   // column, parent table, parent column
         QSqlQuery refs(m_target.handle());
         execStatement(refs, m_target, QStringLiteral(
             "select format('%I', a.attname), c.confrelid::regclass::text, format('%I', af.attname) "
@@ -470,10 +596,12 @@ void LegacyImport::checkReferences()
             " where c.contype = 'f' and cardinality(c.conkey) = 1 "
             "   and c.conrelid = to_regclass(:target) order by c.conname"),
             {{QStringLiteral("target"), step.target}});
-        while (refs.next()) {
-            const QString column = refs.value(0).toString();
-            const QString parent = refs.value(1).toString();
-            const QString parentColumn = refs.value(2).toString();
+        while (refs.next())
+            references.append({refs.value(0).toString(), refs.value(1).toString(), refs.value(2).toString()});
+        for (const Reference& r : undeclared)
+            if (step.target == QLatin1String(r.table))
+                references.append({QLatin1String(r.column), QLatin1String(r.parent), QStringLiteral("id")});
+        for (const auto& [column, parent, parentColumn] : references) {
             QSqlQuery broken(m_target.handle());
             execStatement(broken, m_target, QStringLiteral(
                 "select t.id, t.%1 from %2 t where t.%1 is not null "

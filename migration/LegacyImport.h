@@ -45,6 +45,7 @@ struct ImportReport {
     QVector<ImportedTable> tables;
     int workersWritten = 0;   // workers of accounts_dep.person made or renamed for imported records
     int normsAdded = 0;       // price norms made from the imported operations' prices
+    int normsKept = 0;        // price norms of operations that returned under their id, kept as they were
 
     // "H_TABEL 120, IZDEL 30, ..."
     QString summary() const;
@@ -64,9 +65,11 @@ void openLegacyConnections(Database& legacy, Database& target);
 // Copies the legacy database into the workshop's tables. Everything it
 // writes goes through `target` in one transaction: the deletes, the copied
 // rows in batches, the workers and norms the imported rows need, the key
-// sequences moved past the imported keys. References are checked before
-// commit; a failure rolls everything back and names the table, the source
-// row and the reason.
+// sequences moved past the imported keys. It refuses before writing
+// anything while a month is closed, and keeps the norms of the operations
+// that return under their id. References are checked before commit; a
+// failure rolls everything back and names the table, the source row and
+// the reason.
 class LegacyImport {
 public:
     // `legacy` holds the old tables; `main` is the program's own connection,
@@ -92,6 +95,9 @@ public:
     static QString progressText(const QString& source, int copied, int total);
 
 private:
+    void refuseClosedMonths();
+    void setNormsAside();
+    int restoreNorms();
     int copyStep(const ImportStep& step);
     void writeNewLayout(ImportReport& report);
     void checkReferences();

@@ -49,7 +49,7 @@ TEST_F(ImportCommandTest, PrintsEachTableAndTheRowsCopiedAndExitsWithZero)
                                     "OPER: 3 из 3 записей", "VID_OPER: 3 из 3 записей", "WORKERS: 4 из 4 записей",
                                     "smena: 3 из 3 записей",
                                     "Импорт завершён. Скопировано записей: H_TABEL 1, IZDEL 3, NOMENKL 0, OPER 3, "
-                                    "VID_OPER 3, WORKERS 4, smena 3; рабочих записано: 3, норм добавлено: 2"}));
+                                    "VID_OPER 3, WORKERS 4, smena 3; рабочих записано: 3, норм сохранено: 0, норм добавлено: 2"}));
     EXPECT_TRUE(run.err.isEmpty()) << run.err.toStdString();
     EXPECT_EQ(target.scalar("select string_agg(id::text, ',' order by id) from accounts_dep.smena").toString(), "1,2,3");
 }

@@ -2,6 +2,7 @@
 #include "migration/LegacyImport.h"
 #include "tests/migration/LegacyFixture.h"
 
+#include <QProcess>
 #include <QStringList>
 #include <gtest/gtest.h>
 
@@ -152,6 +153,132 @@ TEST_F(LegacyImportTest, CopiesManyRowsInBatchesWithProgressAfterEach)
               QStringList({"smena: 1000 из 2500 записей", "smena: 2000 из 2500 записей", "smena: 2500 из 2500 записей"}));
 }
 
+TEST_F(LegacyImportTest, NormsOfOperationsThatReturnStayAsTheyWere)
+{
+    fillCurrentWorkshop(target);
+    fillSmallLegacy(legacy, target);
+    runImport();
+    // After the first import the workshop sets its prices up: more norms on
+    // 100 beside its imported one, hourly prices on 102 (no old price), the
+    // imported norm of 101 deleted, an operation of its own with a norm.
+    target.exec("insert into accounts_dep.norm (o_id, norma, prize, price) values (100, 10, 1, 2.75), "
+                "(100, 20, 2, 3.1), (102, 0, 0, 150.5), (102, 1, 1, 175.25)");
+    target.exec("delete from accounts_dep.norm where o_id = 101");
+    target.exec("insert into accounts_dep.oper (id, vid, i_id, naimen) values (400, 1, 10, 0)");
+    target.exec("insert into accounts_dep.norm (o_id, norma, prize, price) values (400, 5, 0, 7)");
+    const QString norms = QStringLiteral("select string_agg(t::text, ' | ' order by id) from accounts_dep.norm t %1");
+    const QString set = text(norms.arg("where o_id in (100, 102)"));
+    // The old database's price of 100 changed meanwhile: its norms stay.
+    legacy.exec("update OPER set cena = 9.99 where id = 100");
+
+    const ImportReport again = runImport();
+
+    EXPECT_EQ(text(norms.arg("where o_id in (100, 102)")), set);
+    // 101 came back with its old price and no norm: it gets that one norm;
+    // 400 did not come back, nor did its norm.
+    EXPECT_EQ(text("select string_agg(concat_ws('/', o_id, norma, prize, price), ', ') from accounts_dep.norm "
+                   "where o_id not in (100, 102)"),
+              "101/0/0/3.75");
+    EXPECT_EQ(target.count("select count(*) from accounts_dep.oper where id = 400"), 0);
+    EXPECT_EQ(text("select cena_old from accounts_dep.oper where id = 100"), "9.99");
+    EXPECT_EQ(again.normsKept, 5);
+    EXPECT_EQ(again.normsAdded, 1);
+
+    const QString all = text(norms.arg(QString()));
+    const ImportReport third = runImport();
+    EXPECT_EQ(text(norms.arg(QString())), all);
+    EXPECT_EQ(third.normsKept, 6);
+    EXPECT_EQ(third.normsAdded, 0);
+}
+
+// Goods keyed by hand below the keys of the legacy products: the products
+// move the goods sequence past them, and nothing keyed later meets them.
+void fillProductsAboveTheGoodsSequence(LegacySource& legacy, TestDatabase& target)
+{
+    target.exec("insert into cmn_gds_and_srv.gds_and_srv (id, s_caption) values (1002, 'Вручную 1'), (1003, 'Вручную 2')");
+    legacy.exec("insert into IZDEL values (5000, 'Ш-5000', 'Шкафы', 2), (5001, 'Ш-5001', 'Шкафы', 3.5)");
+    legacy.exec("insert into OPER values (103, 1, 0, 4.5, 5001)");
+    target.exec("insert into public.smena values (4, 1, 5001, 103, 2, 0, 1, 4.5, 0, 'ok', '2026-03-02', 3, null)");
+}
+
+TEST_F(LegacyImportTest, ProductsKeyedAboveTheGoodsSequenceMoveIt)
+{
+    fillCurrentWorkshop(target);
+    fillSmallLegacy(legacy, target);
+    fillProductsAboveTheGoodsSequence(legacy, target);
+
+    runImport();
+
+    EXPECT_EQ(text("select string_agg(concat_ws('/', id, marka, nom), ', ' order by id) from accounts_dep.izdel"),
+              "10/СТ-100/Стулья, 11/СТ-200/Стулья, 12/Т-1/Столы, 5000/Ш-5000/Шкафы, 5001/Ш-5001/Шкафы");
+    EXPECT_EQ(text("select concat_ws('/', i_id, o_id) from accounts_dep.smena where id = 4"), "5001/103");
+    EXPECT_GT(target.scalar("insert into cmn_gds_and_srv.gds_and_srv (s_caption) values ('Новое') returning id").toInt(),
+              5001);
+}
+
+// A database kept from before gets the import's schema file again: it
+// applies without error and the products' trigger it leaves works.
+TEST_F(LegacyImportTest, ImportSchemaAppliesAgainToADatabaseThatHasIt)
+{
+    const QString deferrable = QStringLiteral(
+        "select string_agg(conname || ':' || condeferrable || condeferred, ',' order by conname) from pg_constraint "
+        "where contype = 'f' and connamespace = 'accounts_dep'::regnamespace");
+    const QString before = text(deferrable);
+    QProcess psql;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("PGPASSWORD"), QStringLiteral("vumbrex"));
+    psql.setProcessEnvironment(env);
+    psql.setProcessChannelMode(QProcess::MergedChannels);
+    psql.start(QStringLiteral("psql"),
+               QStringList{"-X", "-q", "-v", "ON_ERROR_STOP=1", "-h", target.server(), "-p", "5432", "-U", "sys", "-d",
+                           target.name(), "-f", QStringLiteral(PW_SOURCE_DIR "/db/schema/05_legacy_import.sql")});
+    ASSERT_TRUE(psql.waitForFinished(30000));
+    const QString output = QString::fromUtf8(psql.readAll());
+    EXPECT_EQ(psql.exitCode(), 0) << output.toStdString();
+    EXPECT_TRUE(output.isEmpty()) << output.toStdString();
+    EXPECT_EQ(text(deferrable), before);
+
+    fillCurrentWorkshop(target);
+    fillSmallLegacy(legacy, target);
+    fillProductsAboveTheGoodsSequence(legacy, target);
+    EXPECT_EQ(runImport().summary(), "H_TABEL 1, IZDEL 5, NOMENKL 2, OPER 4, VID_OPER 3, WORKERS 4, smena 4");
+}
+
+// No month can be closed while the import replaces the records: a closing
+// from another copy waits until the import has ended.
+TEST_F(LegacyImportTest, AMonthIsNotClosedWhileTheImportRuns)
+{
+    fillSmallLegacy(legacy, target);
+    Database other;
+    other.setConnectionText(connectionText(target.name(), target.server()));
+    other.open();
+    Command(other, "set lock_timeout = '300ms'").execute();
+    const QString close = QStringLiteral("insert into accounts_dep.closed_month (year, month) values (2026, 3)");
+    bool closedDuringImport = false;
+    bool tried = false;
+
+    openLegacyConnections(msa, pgsql);
+    LegacyImport import(msa, pgsql, main);
+    import.onTableDone = [&](const QString& source, int) {
+        if (source != QLatin1String("OPER"))
+            return;
+        tried = true;
+        try {
+            Command(other, close).execute();
+            closedDuringImport = true;
+        } catch (const DbError&) {
+            // the lock timeout: the import holds the table of closed months
+        }
+    };
+    import.run();
+
+    EXPECT_TRUE(tried);
+    EXPECT_FALSE(closedDuringImport);
+    EXPECT_EQ(target.count("select count(*) from accounts_dep.closed_month"), 0);
+    Command(other, close).execute();   // once the import ended, the month closes
+    EXPECT_EQ(target.count("select count(*) from accounts_dep.smena"), 3);
+}
+
 // A source spoilt in one way; the import must fail with its message and
 // leave every table as it was. Each case runs in a process of its own (the
 // ODBC driver manager reads odbc.ini once per process).
@@ -196,6 +323,41 @@ const FailureCase kFailures[] = {
     {"RecordOfAWorkerTheOldDatabaseDoesNotKnow",
      [](LegacySource&, TestDatabase& t) { t.exec("update public.smena set w_id = 9 where id = 3"); },
      kNotChanged + "smena → accounts_dep.smena, запись id=3: ссылка w_id=9 не найдена в accounts_dep.person", true},
+    {"ClosedMonthsInTheTarget",
+     [](LegacySource&, TestDatabase& t) {
+         t.exec("insert into accounts_dep.closed_month (year, month) values (2026, 3), (2025, 12)");
+     },
+     kNotChanged + "Закрыты месяцы: декабрь 2025, март 2026. Импорт заменяет записи и табели всех месяцев: "
+                   "откройте закрытые месяцы («Табель» — «Проверка месяца») и запустите импорт снова.",
+     true},
+    {"TableWithoutATextColumn",
+     [](LegacySource& l, TestDatabase&) {
+         l.exec("drop table WORKERS");
+         l.exec("create table WORKERS (id integer, fio text)");
+         l.exec("insert into WORKERS values (1, 'Иванов И.И.'), (2, 'Петров П.П.'), (3, 'О''Брайен Д.'), (4, 'Б.Б.')");
+     },
+     kNotChanged + "WORKERS → accounts_dep.workers: в таблице WORKERS нет поля addr (поля таблицы: id, fio)", true},
+    {"RenamedColumn",
+     [](LegacySource& l, TestDatabase&) {
+         l.exec("drop table VID_OPER");
+         l.exec("create table VID_OPER (id integer, naim text)");
+         l.exec("insert into VID_OPER values (1, 'Резка'), (2, 'Окраска'), (7777, 'хоз. работы')");
+     },
+     kNotChanged + "VID_OPER → accounts_dep.vid_oper: в таблице VID_OPER нет поля vid (поля таблицы: id, naim)", true},
+    {"TwoRowsWithAnEmptyKey",
+     [](LegacySource& l, TestDatabase&) {
+         l.exec("insert into IZDEL values (null, 'Б/Н 1', 'Стулья', 1), (null, 'Б/Н 2', 'Стулья', 1)");
+     },
+     kNotChanged + "IZDEL → accounts_dep.izdel, запись id=0: id=0 встречается в источнике больше одного раза", true},
+    {"RecordOfAMissingProduct",
+     [](LegacySource&, TestDatabase& t) { t.exec("update public.smena set i_id = 99 where id = 3"); },
+     kNotChanged + "smena → accounts_dep.smena, запись id=3: ссылка i_id=99 не найдена в accounts_dep.izdel", true},
+    {"OperationOfAMissingProduct",
+     [](LegacySource& l, TestDatabase&) { l.exec("update OPER set i_id = 98 where id = 102"); },
+     kNotChanged + "OPER → accounts_dep.oper, запись id=102: ссылка i_id=98 не найдена в accounts_dep.izdel", true},
+    {"TimesheetRowOfAMissingWorker",
+     [](LegacySource& l, TestDatabase&) { l.exec("update H_TABEL set w_id = 9 where id = 1"); },
+     kNotChanged + "H_TABEL → accounts_dep.h_tabel, запись id=1: ссылка w_id=9 не найдена в accounts_dep.person", true},
     {"MissingLegacyTable",
      [](LegacySource& l, TestDatabase&) { l.exec("drop table NOMENKL"); },
      kNotChanged + "NOMENKL → accounts_dep.nomenkl: таблица не читается: ", false},
