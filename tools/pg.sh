@@ -90,10 +90,10 @@ pg_create_enterprise_db() {
 }
 
 # Brings a kept database (made by an earlier version of the tree) up to the
-# schema files that may be applied again: those from 06 on.
+# schema files that may be applied again: those from 05 on.
 pg_update_enterprise_db() {
   local name=$1 top=$2 f
-  for f in "$top"/db/schema/0[6-9]_*.sql "$top"/db/schema/[1-9][0-9]_*.sql; do
+  for f in "$top"/db/schema/0[5-9]_*.sql "$top"/db/schema/[1-9][0-9]_*.sql; do
     [ -f "$f" ] || continue
     PGOPTIONS="-c client_min_messages=warning" pg_sys -d "$name" -f "$f" >/dev/null
   done
