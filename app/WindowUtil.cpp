@@ -49,6 +49,14 @@ void setBuddy(QLabel* label, QWidget* field)
     field->setAccessibleName(name);
 }
 
+void showFigure(const QLabel* caption, QLabel* figure, const QString& text)
+{
+    QString name = caption->text();
+    name.remove(u'&');
+    figure->setText(text);
+    figure->setAccessibleName(text.isEmpty() ? name : name + QStringLiteral(" ") + text);
+}
+
 void setTabOrder(std::initializer_list<QWidget*> order)
 {
     for (auto it = order.begin(); it + 1 < order.end(); ++it)

@@ -23,6 +23,10 @@ void showDayOff(QWidget* box, bool ticked);
 // Makes `label` the buddy label of `field`, so the field's accessible name
 // is the label's text.
 void setBuddy(QLabel* label, QWidget* field);
+// Shows a read-only figure beside its caption. A label's accessible name is
+// all that assistive technology reads of it, so the name carries the caption
+// and the figure ("Итого: 4580,00"; the caption alone while it is empty).
+void showFigure(const QLabel* caption, QLabel* figure, const QString& text);
 
 // Tab moves through `order` in this order.
 void setTabOrder(std::initializer_list<QWidget*> order);

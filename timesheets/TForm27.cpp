@@ -125,7 +125,7 @@ TForm27::TForm27(const AppContext& context, TDataModule6& dm, QWidget* parent)
         value->setMinimumWidth(110);
         value->setTextInteractionFlags(Qt::TextSelectableByMouse);
         caption->setBuddy(value);
-        value->setAccessibleName(caption->text());
+        WindowUtil::showFigure(caption, value, QString());
         footer->addWidget(caption, 0, 2 * i);
         footer->addWidget(value, 0, 2 * i + 1);
         *captions[i] = caption;
@@ -220,6 +220,7 @@ void TForm27::prepare(Mode mode)
             LookupCombo::fill(cb_year, q_year, QStringLiteral("year"), QStringLiteral("year"));
         if (!LookupCombo::selectKey(cb_year, now.year()))
             cb_year->setCurrentIndex(-1);
+        m_yearKey = now.year();
     }
     ComboBox1Change();
 }
@@ -240,7 +241,7 @@ void TForm27::finish()
 
 MonthRange TForm27::selectedMonth() const
 {
-    const int year = cb_year->currentIndex() >= 0 ? LookupCombo::key(cb_year) : 0;
+    const int year = cb_year->currentIndex() >= 0 ? int(LookupCombo::key(cb_year)) : m_yearKey;
     return MonthRange(year, ComboBox1->currentIndex() + 1);
 }
 
@@ -304,17 +305,21 @@ void TForm27::openFooters(const MonthRange& month)
 {
     struct Footer {
         Dataset* query;
+        QLabel* caption;
         QLabel* value;
         int pairs;
-    } footers[] = {{&price8, DBText1, 1}, {&price7, DBText2, 1}, {&price, DBText3, 1}, {&all_price, DBText4, 2}};
+    } footers[] = {{&price8, Label1, DBText1, 1},
+                   {&price7, Label2, DBText2, 1},
+                   {&price, Label3, DBText3, 1},
+                   {&all_price, Label4, DBText4, 2}};
     for (const Footer& f : footers) {
         f.query->close();
-        f.value->clear();
+        WindowUtil::showFigure(f.caption, f.value, QString());
     }
     for (const Footer& f : footers) {
         bindMonth(*f.query, month, f.pairs);
         f.query->open();
-        f.value->setText(DatasetModel::defaultText(f.query->value(QStringLiteral("price")), true));
+        WindowUtil::showFigure(f.caption, f.value, DatasetModel::defaultText(f.query->value(QStringLiteral("price")), true));
     }
 }
 
@@ -364,8 +369,10 @@ void TForm27::Button3Click()
 {
     if (m_busy)
         return;
+    // The rebuild writes rows of the year the list shows; without one it
+    // writes nothing.
     const MonthRange month = selectedMonth();
-    if (month.year == 0) {
+    if (cb_year->currentIndex() < 0 || month.year == 0) {
         m_ctx.dialogs.error(this, cb_year->count() == 0
                                       ? QStringLiteral("В табеле ещё нет ни одного года: перестраивать нечего.")
                                       : QStringLiteral("Выберите год."));
@@ -385,13 +392,10 @@ void TForm27::Button2Click()
     if (m_busy)
         return;
     m_busy = true;
-    const int remembered = m_query->recNo();
     {
         const MonthControls::DisabledWhile disabled{ComboBox1, cb_year, Button3, Button5, Button1};
         m_ctx.dialogs.guarded(this, [this] { exportLines(); });
     }
-    if (m_query->isOpen() && remembered >= 1 && remembered <= m_query->recordCount())
-        m_query->setRecNo(remembered);
     m_busy = false;
 }
 
@@ -404,44 +408,43 @@ void TForm27::exportLines()
     if (excel.Open(QString(), windowTitle()) == -1)
         return;
     excel.SetVisible(false);
-    Dataset& q = *m_query;
+    // The lines are read by their row number and the query's current row is
+    // left alone: the window handles events between the lines, and a click
+    // or an arrow key in the grid moves the current row meanwhile.
+    const Dataset& q = *m_query;
     const bool typed = m_mode == Maintenance || m_mode == Average;
     const bool average = m_mode != Total;
     const int count = q.recordCount();
     Button2->setText(QStringLiteral("Excel (0 из %1)").arg(count));
-    {
-        // The grid does not follow the query while the export walks it.
-        const QSignalBlocker detach(q);
-        q.first();
-        excel.WriteCellFormatted(1, 1, 1, ComboBox1->currentText() + QStringLiteral(" ") + cb_year->currentText(), true,
-                                 true, true);
-        excel.WriteCellFormatted(1, 1, 2, QStringLiteral("Фамилия И.О."), true, true, true);
-        for (int d = 1; d <= 31; ++d)
-            excel.WriteCellFormatted(1, d + 2, 2, double(d), false, true, true);
-        excel.WriteCellFormatted(1, 34, 2, QStringLiteral("Итого (ч.)"), true, true, true);
-        excel.WriteCellFormatted(1, 35, 2, QStringLiteral("Итого (р.)"), true, true, true);
-        if (average)
-            excel.WriteCellFormatted(1, 36, 2, QStringLiteral("Час (р.)"), true, true, true);
-        auto number = [&](int column, int row, const QString& field) {
-            const Field f = q.field(field);
+    excel.WriteCellFormatted(1, 1, 1, ComboBox1->currentText() + QStringLiteral(" ") + cb_year->currentText(), true, true,
+                             true);
+    excel.WriteCellFormatted(1, 1, 2, QStringLiteral("Фамилия И.О."), true, true, true);
+    for (int d = 1; d <= 31; ++d)
+        excel.WriteCellFormatted(1, d + 2, 2, double(d), false, true, true);
+    excel.WriteCellFormatted(1, 34, 2, QStringLiteral("Итого (ч.)"), true, true, true);
+    excel.WriteCellFormatted(1, 35, 2, QStringLiteral("Итого (р.)"), true, true, true);
+    if (average)
+        excel.WriteCellFormatted(1, 36, 2, QStringLiteral("Час (р.)"), true, true, true);
+    for (int k = 1; k <= count; ++k) {
+        const int line = k - 1;
+        const int row = k + 2;
+        auto value = [&](const QString& field) { return Field(q.valueAt(line, field), field); };
+        auto number = [&](int column, const QString& field) {
+            const Field f = value(field);
             if (!f.isNull())
                 excel.WriteCellFormatted(1, column, row, f.asFloat(), false, true, false);
         };
-        for (int k = 1; k <= count; ++k) {
-            const int row = k + 2;
-            excel.WriteCellFormatted(1, 1, row, q.field(QStringLiteral("fio")).asTrimmed(), true, true, false);
-            if (typed)
-                excel.WriteCellFormatted(1, 2, row, q.field(QStringLiteral("s_night")).asTrimmed(), true, true, false);
-            for (int d = 1; d <= 31; ++d)
-                number(d + 2, row, QStringLiteral("d%1").arg(d));
-            number(34, row, QStringLiteral("i_time"));
-            number(35, row, QStringLiteral("f_price"));
-            if (average)
-                number(36, row, QStringLiteral("average_price"));
-            q.next();
-            Button2->setText(QStringLiteral("Excel (%1 из %2)").arg(k).arg(count));
-            QApplication::processEvents();
-        }
+        excel.WriteCellFormatted(1, 1, row, value(QStringLiteral("fio")).asTrimmed(), true, true, false);
+        if (typed)
+            excel.WriteCellFormatted(1, 2, row, value(QStringLiteral("s_night")).asTrimmed(), true, true, false);
+        for (int d = 1; d <= 31; ++d)
+            number(d + 2, QStringLiteral("d%1").arg(d));
+        number(34, QStringLiteral("i_time"));
+        number(35, QStringLiteral("f_price"));
+        if (average)
+            number(36, QStringLiteral("average_price"));
+        Button2->setText(QStringLiteral("Excel (%1 из %2)").arg(k).arg(count));
+        QApplication::processEvents();
     }
     excel.SetVisible(true);
     m_lastFile = excel.lastFile();

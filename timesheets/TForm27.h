@@ -11,7 +11,6 @@ class DBGrid;
 class ExcelExporter;
 class QComboBox;
 class QLabel;
-class QLabel;
 class QProgressBar;
 class QPushButton;
 class TDataModule6;
@@ -37,7 +36,9 @@ public:
 
     Mode mode() const { return m_mode; }
     Dataset& query() const { return *m_query; }
-    // The selected month; year 0 when no year is chosen.
+    // The selected month. Its year is the year list's key: the chosen year,
+    // or, while the list shows none (no timesheet rows of that year yet),
+    // today's year as the opening set it; 0 before the first opening.
     MonthRange selectedMonth() const;
     // Width of the name column as the opening made it.
     int openingNameWidth() const { return m_nameWidth; }
@@ -99,6 +100,7 @@ private:
     Mode m_mode = Piece;
     Dataset* m_query;
     int m_nameWidth = 208;
+    int m_yearKey = 0;      // today's year, kept while the year list shows no year
     QVector<DayColumnLook> m_looks;
     QString m_lastFile;
     bool m_busy = false;

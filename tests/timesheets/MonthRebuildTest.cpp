@@ -112,6 +112,38 @@ protected:
         addTimesheetRow(t.database, 3, 0, 7778, 0, 3, 2026, {{6, 8}});            // his records were deleted
     }
 
+    // Records that fit no timesheet key, as imported data and other programs
+    // leave them: shift records of shift 0 (on a day its worker has
+    // maintenance work) and of no shift, of no worker, and without hours
+    // (beside records with hours, and alone on a day); maintenance records of
+    // no worker, no kind and no night mark, and without hours (beside
+    // records with hours, and alone on a day).
+    void addRecordsWithoutAFullKey()
+    {
+        const char* shiftRecords[] = {
+            "'03.03.2026', 0, 1, 6",
+            "'03.03.2026', NULL, 1, 6",
+            "'01.03.2026', 1, NULL, 6",
+            "'02.03.2026', 1, 1, NULL",
+            "'05.03.2026', 2, 3, NULL",
+        };
+        for (const char* r : shiftRecords)
+            t.database.exec(QStringLiteral("insert into accounts_dep.smena (data, smena, w_id, time, i_id, o_id, cena, "
+                                           "kol_vo, brak, ok) values (%1, 10, 100, 2.5, 10, 0, 'ok')")
+                                .arg(QLatin1String(r)));
+        const char* maintenance[] = {
+            "NULL, 7777, '03.03.2026', 5, 0",
+            "1, NULL, '03.03.2026', 5, 0",
+            "1, 7777, '03.03.2026', 5, NULL",
+            "1, 7777, '31.03.2026', NULL, 0",
+            "3, 7778, '20.03.2026', NULL, 0",
+        };
+        for (const char* r : maintenance)
+            t.database.exec(QStringLiteral("insert into accounts_dep.fatigue (id_p, id_o, d_date, cnt, i_night, id_nom, "
+                                           "price) values (%1, 1, 150)")
+                                .arg(QLatin1String(r)));
+    }
+
     // The rows `reference` leaves, undone again afterwards.
     QStringList referenceRows(void (*reference)(Database&, int, int))
     {
@@ -262,5 +294,38 @@ TEST_F(MonthRebuildTest, ARebuildAndAPostingOfTheMonthFromAnotherCopyCountTheHou
             expected.sort();
             EXPECT_EQ(monthRows(t.database.db(), 3, 2026), expected);
         }
+    }
+}
+
+TEST_F(MonthRebuildTest, RecordsWithoutAFullKeyAreLeftOutAndRecordsWithoutHoursCountNone)
+{
+    addMarch();
+    // The rows each rebuild leaves without them, undone again afterwards.
+    auto rowsAfter = [&](RebuildFn rebuild) {
+        Transaction tx(dm.ADO_DB);
+        rebuild(dm, MonthRange::of(kMarch), {});
+        return monthRows(dm.ADO_DB, 3, 2026);
+    };
+    struct Case {
+        const char* name;
+        RebuildFn rebuild;
+        QStringList withoutThem;
+        QString added;   // the day of a record without hours and no other record
+    } cases[] = {
+        {"shift rows", &MonthRebuild::shiftRows, rowsAfter(&MonthRebuild::shiftRows), "3/2/0/0: d5=0"},
+        {"typed rows", &MonthRebuild::typedRows, rowsAfter(&MonthRebuild::typedRows), "3/0/7778/0: d20=0"},
+    };
+    addRecordsWithoutAFullKey();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        // Neither a shift-0 record's hours in its worker's maintenance rows
+        // nor rows for records of no shift, worker, kind or night mark; a
+        // record without hours counts none, as the day posting counts it.
+        Transaction tx(dm.ADO_DB);
+        c.rebuild(dm, MonthRange::of(kMarch), {});
+        QStringList expected = c.withoutThem;
+        expected << c.added;
+        expected.sort();
+        EXPECT_EQ(monthRows(dm.ADO_DB, 3, 2026), expected);
     }
 }

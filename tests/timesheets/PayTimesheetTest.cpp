@@ -7,10 +7,14 @@
 #include "tests/timesheets/TimesheetFixture.h"
 #include "timesheets/TForm27.h"
 
+#include <QAccessible>
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -83,6 +87,32 @@ protected:
     QStringList footer()
     {
         return {w().DBText1->text(), w().DBText2->text(), w().DBText3->text(), w().DBText4->text()};
+    }
+
+    // What assistive technology reads of the footer's figures.
+    QStringList footerNames()
+    {
+        QStringList out;
+        for (QLabel* figure : {w().DBText1, w().DBText2, w().DBText3, w().DBText4})
+            out << QAccessible::queryAccessibleInterface(figure)->text(QAccessible::Name);
+        return out;
+    }
+
+    // A click on a line of the grid, as the user makes it.
+    void clickLine(int row)
+    {
+        QWidget* viewport = w().DBGrid1->viewport();
+        const QPoint at = w().DBGrid1->visualRect(w().DBGrid1->model()->index(row, 0)).center();
+        for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+            QMouseEvent e(type, at, viewport->mapToGlobal(at), Qt::LeftButton,
+                          type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+            QApplication::sendEvent(viewport, &e);
+        }
+    }
+    void pressKey(int key)
+    {
+        QKeyEvent e(QEvent::KeyPress, key, Qt::NoModifier);
+        QApplication::sendEvent(w().DBGrid1, &e);
     }
 
     // March 2026: worker 1 with shift records and maintenance work by day
@@ -220,6 +250,45 @@ TEST_F(PayTimesheetTest, WithoutMaintenanceRecordsTheGrandTotalIsThePieceWorkTot
     addRecord(t.database, 2, 1, {2026, 3, 3}, 8, "ok", 4, 0, 0);      // no price: not counted
     addTimesheetRow(t.database, 1, 1, 0, 0, 3, 2026, {{2, 8}});
     open(TForm27::Piece, [&] { EXPECT_EQ(footer(), (QStringList{"", "", "25,00", "25,00"})); });
+}
+
+TEST_F(PayTimesheetTest, WithoutTheYearInTheListTheFootersShowTheMonthFromTheRecords)
+{
+    addMarch();
+    struct Case {
+        const char* what;
+        bool otherYear;
+    } cases[] = {
+        {"no timesheet rows at all", false},
+        {"timesheet rows of another year only", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        t.database.exec("delete from accounts_dep.h_tabel");
+        if (c.otherYear)
+            addTimesheetRow(t.database, 1, 1, 0, 0, 3, 2020, {{5, 4}});
+        open(TForm27::Piece, [&] {
+            EXPECT_EQ(w().cb_year->currentIndex(), -1);
+            EXPECT_EQ(w().DBGrid1->model()->rowCount(), 0);
+            // Today's year stays the list's key: March 2026 from its records.
+            EXPECT_EQ(w().selectedMonth().year, 2026);
+            EXPECT_EQ(footer(), (QStringList{"700,00", "3000,00", "34,50", "3734,50"}));
+            w().ComboBox1->setCurrentIndex(3);   // April of the same year
+            EXPECT_EQ(footer(), (QStringList{"", "", "500,00", "500,00"}));
+        });
+    }
+}
+
+TEST_F(PayTimesheetTest, AssistiveTechnologyReadsEachFooterFigureWithItsCaption)
+{
+    addMarch();
+    open(TForm27::Total, [&] {
+        EXPECT_EQ(footerNames().join(" / ").toStdString(),
+                  "Ср. сдел.: 700,00 / Хоз. работы: 3000,00 / Сделка: 34,50 / Итого: 3734,50");
+        EXPECT_EQ(w().Label4->buddy(), w().DBText4);
+        w().ComboBox1->setCurrentIndex(0);   // January: nothing to sum, a grand total of 0
+        EXPECT_EQ(footerNames().join(" / ").toStdString(), "Ср. сдел.: / Хоз. работы: / Сделка: / Итого: 0,00");
+    });
 }
 
 TEST_F(PayTimesheetTest, RebuildRewritesTheTypedRowsAndLeavesTheShiftRows)
@@ -367,4 +436,51 @@ TEST_F(PayTimesheetTest, ExcelWritesTheLinesWithNumbersAsNumbersAndKeepsTheCurre
         }
         EXPECT_FALSE(book.cell(1, "A5").has_value());
     }
+}
+
+TEST_F(PayTimesheetTest, ExcelWritesEveryLineOnceWhileTheUserMovesTheGridsCurrentLine)
+{
+    // Three workers with piece work on 2 March: 5, 6 and 7 hours.
+    for (int worker = 1; worker <= 3; ++worker) {
+        addRecord(t.database, worker, 1, {2026, 3, 2}, worker + 4);
+        addTimesheetRow(t.database, worker, 1, 0, 0, 3, 2026, {{2, worker + 4}});
+    }
+    QTemporaryDir dir;
+    w().prepareExporter = [&](ExcelExporter& e) {
+        e.setExportFolder(dir.path());
+        e.setOpener([](const QString&) { return true; });
+    };
+    QString file;
+    open(TForm27::Piece, [&] {
+        ASSERT_EQ(w().query().recordCount(), 3);
+        ASSERT_EQ(w().query().recNo(), 1);
+        // Each time the export lets the window handle events, the user does
+        // the next of these: a click on the last line, then the up arrow.
+        const std::vector<std::function<void()>> moves{[&] { clickLine(2); }, [&] { pressKey(Qt::Key_Up); }};
+        size_t done = 0;
+        std::function<void()> nextMove = [&] {
+            if (done == moves.size())
+                return;
+            moves[done++]();
+            QMetaObject::invokeMethod(w().DBGrid1, nextMove, Qt::QueuedConnection);
+        };
+        QMetaObject::invokeMethod(w().DBGrid1, nextMove, Qt::QueuedConnection);
+        w().Button2->click();
+        EXPECT_EQ(done, moves.size());
+        // The current line is where the user left it.
+        EXPECT_EQ(w().query().recNo(), 2);
+        EXPECT_EQ(w().DBGrid1->currentIndex().row(), 1);
+        file = w().lastExportFile();
+    });
+    ASSERT_FALSE(file.isEmpty());
+    XlsxReader book(file);
+    ASSERT_TRUE(book.ok());
+    QStringList written;
+    for (int row = 3; row <= 6; ++row) {
+        const auto name = book.cell(1, QStringLiteral("A%1").arg(row));
+        const auto day2 = book.cell(1, QStringLiteral("D%1").arg(row));
+        if (name)
+            written << QStringLiteral("%1 %2").arg(name->text).arg(day2 ? day2->number : -1);
+    }
+    EXPECT_EQ(written.join(" / ").toStdString(), "Иванов И.И. 5 / Петров П.П. 6 / Сидоров С.С. 7");
 }
