@@ -139,6 +139,8 @@ void TForm30::showResult()
             const MonthCheck::Finding& f = m_result.findings.at(at);
             auto* item = new QTreeWidgetItem({f.date.toString(QStringLiteral("dd.MM.yyyy")), placeText(f), f.worker, f.text});
             item->setData(0, kFindingRole, at);
+            // The whole text where the column cuts it.
+            item->setToolTip(3, f.text);
             children << item;
         }
         group->setText(0, QStringLiteral("%1: %2").arg(MonthCheck::title(kind)).arg(children.size()));
