@@ -5,6 +5,7 @@
 #include "app/TDataModule6.h"
 #include "app/WindowUtil.h"
 #include "app/DBGrid.h"
+#include "db/SharedSql.h"
 #include "journal/TForm1.h"
 
 #include <tuple>
@@ -85,7 +86,7 @@ void TForm23::Button1Click()
     TDataModule6& dm = *j.dataModule();
     auto setOk = [&dm] {
         for (int shift = 1; shift <= 4; ++shift)
-            dm.Smena(shift).setParam(QStringLiteral("ok"), QStringLiteral("ta"));
+            dm.Smena(shift).setParam(QStringLiteral("ok"), SharedSql::hiddenMark());
     };
     auto disableReports = [this](std::initializer_list<const char*> names) {
         if (!m_reports)

@@ -48,6 +48,11 @@ QString smena(int shift)
     }.join(u'\n');
 }
 
+QString hiddenMark()
+{
+    return QStringLiteral("ta");
+}
+
 QString daySum()
 {
     QStringList days;

@@ -11,6 +11,9 @@ QString vidOper();
 QString oper();
 // The daily journal of shift 1..4 (4 is overtime); parameters :data, :ok.
 QString smena(int shift);
+// The mark the journal's :ok leaves out (records without a mark are not
+// shown either).
+QString hiddenMark();
 // The shift timesheet of shift 1..3; parameters :mnth, :yea, :date1, :date2.
 QString hTabel(int shift);
 // "coalesce(d1,0)+...+coalesce(d31,0)": the hours of a timesheet row.

@@ -310,8 +310,20 @@ void TForm1::showRecord(const QDate& date, int shift, qlonglong id)
     radios[chosen - 1]->setChecked(true);
     RadioButtonClick(chosen);
     currentShiftQuery = &shiftQuery(chosen);
-    if (id > 0)
-        m_ctx.dialogs.guarded(this, [&] { currentShiftQuery->locate(QStringLiteral("id"), id); });
+    if (id <= 0)
+        return;
+    bool found = false;
+    if (!m_ctx.dialogs.guarded(this, [&] { found = currentShiftQuery->locate(QStringLiteral("id"), id); }))
+        return;
+    // Changed or deleted since it was found: say so rather than leave
+    // another record current without a word.
+    if (!found)
+        m_ctx.dialogs.message(this, MessageKind::Information, windowTitle(),
+                              QStringLiteral("Записи № %1 в журнале за %2 (%3) нет: её изменили или удалили.")
+                                  .arg(id)
+                                  .arg(date.toString(QStringLiteral("dd.MM.yyyy")),
+                                       chosen == 4 ? QStringLiteral("переработка")
+                                                   : QStringLiteral("смена %1").arg(chosen)));
 }
 
 void TForm1::DateTChange()

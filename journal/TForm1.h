@@ -126,8 +126,8 @@ public:
     // Shows a window opened from the journal; the journal re-reads today
     // when it is active again.
     int showChild(QDialog& child);
-    // Moves the journal to a day and shift and makes record `id` current
-    // (when it is among the shown records).
+    // Moves the journal to a day and shift and makes record `id` current;
+    // tells when it is not among the shown records.
     void showRecord(const QDate& date, int shift, qlonglong id);
     // Shows whether the date's month is closed (the label, the buttons' tips).
     void showMonthState();

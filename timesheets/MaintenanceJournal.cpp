@@ -115,21 +115,27 @@ void remove(TDataModule6& dm, int id, int worker, int kind, int night, const QDa
     tx.commit();
 }
 
+QString averageRateOf(const QString& first, const QString& next)
+{
+    return QStringLiteral("coalesce((select case when "
+                          "coalesce(sum(s.time),0)::numeric(10,2)=0 then 0 else  "
+                          "coalesce(sum((s.kol_vo-s.brak)*(s.cena+s.cena*f.i_holiday+s.cena*f.i_night*0.2))/sum(time),0)"
+                          "::numeric(10,2) end as price  from cmn_classifier.item i, accounts_dep.smena s, "
+                          "accounts_dep.izdel gas, accounts_dep.person p where i.id_level =2 and s.i_id = gas.id and "
+                          "gas.id_class_item =i.id  and s.data<")
+        + next + QStringLiteral(" and s.data>=") + first
+        + QStringLiteral(" and p.id=s.w_id and p.id=f.id_p and i.id=f.id_nom group by i.s_caption, i.id, p.id order by "
+                         "fio),0)");
+}
+
 QString averageRateSql(const QDate& date)
 {
     const int month = date.month();
     const int year = date.year();
     const int nextMonth = month == 12 ? 1 : month + 1;
     const int nextYear = month == 12 ? year + 1 : year;
-    return QStringLiteral("UPDATE accounts_dep.fatigue f SET price=coalesce((select case when "
-                          "coalesce(sum(s.time),0)::numeric(10,2)=0 then 0 else  "
-                          "coalesce(sum((s.kol_vo-s.brak)*(s.cena+s.cena*f.i_holiday+s.cena*f.i_night*0.2))/sum(time),0)"
-                          "::numeric(10,2) end as price  from cmn_classifier.item i, accounts_dep.smena s, "
-                          "accounts_dep.izdel gas, accounts_dep.person p where i.id_level =2 and s.i_id = gas.id and "
-                          "gas.id_class_item =i.id  and s.data<")
-        + firstDay(nextMonth, nextYear) + QStringLiteral(" and s.data>=") + firstDay(month, year)
-        + QStringLiteral(" and p.id=s.w_id and p.id=f.id_p and i.id=f.id_nom group by i.s_caption, i.id, p.id order by "
-                         "fio),0) where i_mnth = ")
+    return QStringLiteral("UPDATE accounts_dep.fatigue f SET price=")
+        + averageRateOf(firstDay(month, year), firstDay(nextMonth, nextYear)) + QStringLiteral(" where i_mnth = ")
         + num(month) + QStringLiteral(" and i_year = ") + num(year) + QStringLiteral(" and id_o =7778");
 }
 

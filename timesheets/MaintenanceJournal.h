@@ -33,6 +33,13 @@ Rights rightsFor(LoginRole role);
 // row (kind, night mark and date of the record); both commit together.
 void remove(TDataModule6& dm, int id, int worker, int kind, int night, const QDate& date);
 
+// The average piece rate of the maintenance record `f` of the statement
+// around it (a correlated sub-select): the worker's piece earnings per hour
+// on the record's nomenclature group over the shift records dated from
+// `first` up to, not including, `next` (SQL date expressions), with the
+// record's own day-off and night factors; 0 without shift hours.
+QString averageRateOf(const QString& first, const QString& next);
+
 // The update that sets the price of every average-piecework record of the
 // month of `date` to the worker's piece earnings per hour on the record's
 // nomenclature group in that month (0 without shift records).

@@ -139,6 +139,8 @@ void TForm30::showResult()
             const MonthCheck::Finding& f = m_result.findings.at(at);
             auto* item = new QTreeWidgetItem({f.date.toString(QStringLiteral("dd.MM.yyyy")), placeText(f), f.worker, f.text});
             item->setData(0, kFindingRole, at);
+            // The whole text where the column cuts it.
+            item->setToolTip(3, f.text);
             children << item;
         }
         group->setText(0, QStringLiteral("%1: %2").arg(MonthCheck::title(kind)).arg(children.size()));
@@ -190,9 +192,7 @@ void TForm30::showState()
     const bool closed = bool(closure);
     Button2->setToolTip(closed ? MonthClosing::refusalText(month.year, month.month, *closure) : kMendTip);
     const bool mayClose = MonthClosing::mayClose(m_role);
-    const bool timesheetFindings = m_result.count(MonthCheck::Kind::TimesheetDiffers) > 0
-        || m_result.count(MonthCheck::Kind::HoursWithoutRecords) > 0;
-    Button2->setEnabled(timesheetFindings);
+    Button2->setEnabled(m_result.timesheet() > 0);
     Button3->setEnabled(mayClose && !closed);
     Button4->setEnabled(mayClose && closed);
 }
@@ -202,15 +202,19 @@ void TForm30::Button2Click()
     const MonthRange month = m_result.month;
     if (MonthClosingView::refuse(m_dm, month.year, month.month, m_ctx.dialogs, this))
         return;
-    int posted = 0;
+    MonthCheck::Mend mend;
     const bool done = m_ctx.dialogs.guarded(this, [&] {
         WindowUtil::WaitCursor wait;
-        posted = MonthCheck::repostTimesheetDays(m_dm, m_result);
+        mend = MonthCheck::repostTimesheetDays(m_dm, m_result);
     });
     // The check runs again whether the re-posting went through or not.
     Button1Click();
-    if (done)
-        LabelSummary->setText(QStringLiteral("Перепроведено дней табеля: %1. ").arg(posted) + LabelSummary->text());
+    if (done) {
+        QString told = QStringLiteral("Перепроведено дней табеля: %1. ").arg(mend.days);
+        if (mend.removedRows > 0)
+            told += QStringLiteral("Удалено лишних строк табеля: %1. ").arg(mend.removedRows);
+        LabelSummary->setText(told + LabelSummary->text());
+    }
 }
 
 bool TForm30::mayChangeMonth(const MonthRange& month)
@@ -278,6 +282,11 @@ void TForm30::Tree1DblClick(QTreeWidgetItem* item)
     if (index < 0 || index >= m_result.findings.size())
         return;
     const MonthCheck::Finding& f = m_result.findings.at(index);
+    if (!f.hidden.isEmpty()) {
+        // The journal would open on a day without it: tell where it is.
+        m_ctx.dialogs.message(this, MessageKind::Information, windowTitle(), MonthCheck::hiddenRecordText(f));
+        return;
+    }
     if (f.source == MonthCheck::Source::ShiftRecord) {
         // The journal is under this window: it is shown once the check closes.
         pendingJournal = JournalPlace{f.date, f.shift, f.record};

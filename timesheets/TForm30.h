@@ -59,7 +59,8 @@ public:
     void Button2Click();
     void Button3Click();
     void Button4Click();
-    // Opens what is behind a finding (a group's row does nothing).
+    // Opens what is behind a finding (a group's row does nothing); of a
+    // record that its journal cannot show, tells where it is kept.
     void Tree1DblClick(QTreeWidgetItem* item);
 
 protected:
