@@ -46,6 +46,47 @@ Plan ask(const Usage& usage, const std::function<bool(const QString& question)>&
     return plan;
 }
 
+namespace {
+
+// A day that shift records of the product stand on.
+struct Day {
+    int worker, shift;
+    QDate date;
+    bool keyed;   // a record without worker or shift has no timesheet row
+    bool operator==(const Day& o) const { return worker == o.worker && shift == o.shift && date == o.date; }
+};
+
+// The days of the product's records that `sql` (parameter :id) reads, in
+// one order (worker, shift, date).
+QVector<Day> daysOf(TDataModule6& dm, const QString& sql, qlonglong productId)
+{
+    Dataset days(dm.ADO_DB, QStringLiteral("product_days"));
+    days.setSql(sql + QStringLiteral(" select distinct w_id, smena, data, (w_id is not null and smena is not null)::int "
+                                     "as keyed from gone where data is not null order by w_id, smena, data"));
+    days.setParam(QStringLiteral("id"), productId);
+    days.open();
+    QVector<Day> out;
+    for (days.first(); !days.eof(); days.next())
+        out.append({days.field(QStringLiteral("w_id")).asInt(), days.field(QStringLiteral("smena")).asInt(),
+                    days.field(QStringLiteral("data")).asDate(), days.field(QStringLiteral("keyed")).asInt() != 0});
+    days.close();
+    return out;
+}
+
+QVector<DayPosting::ShiftKey> keysOf(const QVector<Day>& days)
+{
+    QVector<DayPosting::ShiftKey> keys;
+    for (const Day& d : days)
+        keys.append({d.worker, d.shift, d.date});
+    return keys;
+}
+
+// How often the delete starts again when a record of the product moved onto
+// a day it had not locked; the last try locks such a day late.
+constexpr int kTries = 3;
+
+} // namespace
+
 void run(TDataModule6& dm, qlonglong productId, const Plan& plan)
 {
     if (plan.isEmpty())
@@ -57,44 +98,49 @@ void run(TDataModule6& dm, qlonglong productId, const Plan& plan)
         command.setParam(QStringLiteral("id"), productId);
         command.execute();
     };
-    Transaction tx(dm.ADO_DB);
-    if (plan.shiftRecords) {
-        // The days the deleted records leave, read from the delete itself,
-        // in one order (worker, shift, date) so that the postings' locks
-        // are always taken in the same order.
-        Dataset days(dm.ADO_DB, QStringLiteral("deleted_days"));
-        days.setSql(QStringLiteral("with gone as (delete from accounts_dep.smena s where s.i_id =cast(:id as bigint) "
-                                   "returning s.w_id, s.smena, s.data) "
-                                   "select distinct w_id, smena, data, (w_id is not null and smena is not null)::int as keyed "
-                                   "from gone where data is not null order by w_id, smena, data"));
-        days.setParam(QStringLiteral("id"), productId);
-        days.open();
-        struct Day {
-            int worker, shift;
-            QDate date;
-            bool keyed;   // a record without worker or shift has no timesheet row
-        };
-        QVector<Day> left;
-        for (days.first(); !days.eof(); days.next())
-            left.append({days.field(QStringLiteral("w_id")).asInt(), days.field(QStringLiteral("smena")).asInt(),
-                         days.field(QStringLiteral("data")).asDate(), days.field(QStringLiteral("keyed")).asInt() != 0});
-        days.close();
-        // All the keys' locks first, in the postings' one fixed order; the
-        // month locks of every deleted record, so that a closed month
-        // refuses the whole delete.
-        QVector<DayPosting::ShiftKey> keys;
-        for (const Day& d : left)
-            keys.append({d.worker, d.shift, d.date});
-        DayPosting::lockShiftKeys(dm, keys);
-        for (const Day& d : left)
-            if (d.keyed)
-                DayPosting::shiftAfterDelete(dm, d.worker, d.shift, d.date);
+    for (int attempt = 1;; ++attempt) {
+        Transaction tx(dm.ADO_DB);
+        if (plan.shiftRecords) {
+            // The locks of every day the records stand on come first, in the
+            // postings' one order (the months, earliest first, then the keys),
+            // before a record is touched: a copy that changes one of these
+            // records holds its key and then waits for the record, so taking
+            // the keys after the delete would wait for it in a circle. The
+            // month locks of every record also make a closed month refuse the
+            // whole delete.
+            const QVector<Day> locked = daysOf(
+                dm, QStringLiteral("with gone as (select s.w_id, s.smena, s.data from accounts_dep.smena s "
+                                   "where s.i_id =cast(:id as bigint))"),
+                productId);
+            DayPosting::lockShiftKeys(dm, keysOf(locked));
+            // The days the deleted records leave, read from the delete itself.
+            const QVector<Day> left = daysOf(
+                dm, QStringLiteral("with gone as (delete from accounts_dep.smena s where s.i_id =cast(:id as bigint) "
+                                   "returning s.w_id, s.smena, s.data)"),
+                productId);
+            QVector<Day> late;
+            for (const Day& d : left)
+                if (!locked.contains(d))
+                    late.append(d);
+            if (!late.isEmpty()) {
+                // Another copy moved a record of the product onto another day
+                // in between: start again with the locks of the days as they
+                // are now (the transaction's end releases the ones held).
+                if (attempt < kTries)
+                    continue;
+                DayPosting::lockShiftKeys(dm, keysOf(late));
+            }
+            for (const Day& d : left)
+                if (d.keyed)
+                    DayPosting::shiftAfterDelete(dm, d.worker, d.shift, d.date);
+        }
+        if (plan.operations)
+            exec(QStringLiteral("delete from accounts_dep.oper o where o.i_id =cast(:id as bigint)"));
+        if (plan.product)
+            exec(QStringLiteral("delete from cmn_gds_and_srv.gds_and_srv  where id=:id"));
+        tx.commit();
+        return;
     }
-    if (plan.operations)
-        exec(QStringLiteral("delete from accounts_dep.oper o where o.i_id =cast(:id as bigint)"));
-    if (plan.product)
-        exec(QStringLiteral("delete from cmn_gds_and_srv.gds_and_srv  where id=:id"));
-    tx.commit();
 }
 
 } // namespace ProductDelete

@@ -44,6 +44,8 @@ Plan ask(const Usage& usage, const std::function<bool(const QString& question)>&
 // one, none. Shift records go before the operations they point to, and
 // every day they leave (worker, shift, date) is posted again in the same
 // transaction, so that the timesheet keeps no hours of deleted records.
+// The locks of those days are taken before the records are deleted, in the
+// order every writer of shift records takes them.
 void run(TDataModule6& dm, qlonglong productId, const Plan& plan);
 
 } // namespace ProductDelete

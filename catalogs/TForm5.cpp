@@ -1,8 +1,8 @@
 #include "catalogs/TForm5.h"
 #include "app/DialogService.h"
 #include "app/TDataModule6.h"
-#include "catalogs/CatalogSql.h"
 #include "catalogs/TForm2.h"
+#include "catalogs/WorkerDelete.h"
 
 #include <QHBoxLayout>
 #include <QLineEdit>
@@ -88,7 +88,7 @@ void TForm5::Button3Click()
         if (!m_ctx.dialogs.askYesNo(this, QStringLiteral("Удаление"), QStringLiteral("Удалить работника?")))
             return;
         const int row = workers.recNo();
-        CatalogSql::run(m_editor->cmd_person, CatalogSql::workerDelete(workers.field(QStringLiteral("id")).asInt()));
+        WorkerDelete::run(m_dm, m_editor->cmd_person, workers.field(QStringLiteral("id")).asInt());
         workers.close();
         workers.open();
         if (!workers.isEmpty())

@@ -152,6 +152,11 @@ QString openMonthFact(int year, int month)
     return QStringLiteral("open month %1").arg(year * 100 + month);
 }
 
+void lockMonths(TDataModule6& dm, const QVector<QDate>& days)
+{
+    lockMonthsInOrder(dm, days);
+}
+
 void lockShiftKeys(TDataModule6& dm, const QVector<ShiftKey>& keys)
 {
     QStringList texts;

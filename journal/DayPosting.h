@@ -54,6 +54,10 @@ struct TypedKey {
 // it decides anything from the table (a duplicate check); the postings then
 // find them held.
 void lockShiftKeys(TDataModule6& dm, const QVector<ShiftKey>& keys);
+// The shared locks of the months of these days alone, earliest month first,
+// each once (a closed one refuses): for a writer that touches a month's
+// data without a timesheet key of its own.
+void lockMonths(TDataModule6& dm, const QVector<QDate>& days);
 void lockTypedKeys(TDataModule6& dm, const QVector<TypedKey>& keys);
 
 // Shift-keyed rows (w_id, smena, month, year), fed from accounts_dep.smena.

@@ -134,6 +134,11 @@ QString quantityText(const QVariant& stored)
     return text.isEmpty() ? QStringLiteral("0") : text;
 }
 
+QString tooManyHoursText()
+{
+    return QStringLiteral("Время больше %1 часов!").arg(kMaxHours);
+}
+
 QString refusal(const Values& v, const QString& operationText)
 {
     if (!v.priced)
@@ -141,7 +146,7 @@ QString refusal(const Values& v, const QString& operationText)
     if (v.rejects > v.quantity)
         return QStringLiteral("Брак больше количества!");
     if (v.hours > kMaxHours)
-        return QStringLiteral("Время больше %1 часов!").arg(kMaxHours);
+        return tooManyHoursText();
     if (!PriceRule::inRange(v.price) || !PriceRule::inRange(double(v.quantity) * v.price))
         return QStringLiteral("Сумма позиции слишком велика!");
     return QString();

@@ -67,8 +67,9 @@ struct Values {
     QDate entered;           // the entry date, today
 };
 
-// The most hours one record may carry.
+// The most hours one record may carry, and the refusal of more.
 inline constexpr int kMaxHours = 24;
+QString tooManyHoursText();
 
 // Why a record with these values may not be written, as the message the
 // user gets (the operation named by its editor text); empty when it may.

@@ -4,6 +4,7 @@
 #include "db/DbError.h"
 #include "journal/DayPosting.h"
 #include "journal/PriceRule.h"
+#include "journal/RecordEntry.h"
 
 #include <QMap>
 
@@ -24,6 +25,33 @@ QString flag(bool on)
 QString priceText(qint64 units)
 {
     return PriceRule::sqlText(double(units) / 10000.0);
+}
+
+// The key of a stored record, if it exists.
+std::optional<DayPosting::TypedKey> keyOf(TDataModule6& dm, int id)
+{
+    Dataset& q = dm.Control;
+    q.close();
+    q.setSql(QStringLiteral("select id_p, id_o, i_night, d_date from accounts_dep.fatigue where id=:id"));
+    q.setParam(QStringLiteral("id"), id);
+    std::optional<DayPosting::TypedKey> key;
+    try {
+        q.open();
+        if (!q.isEmpty())
+            key = DayPosting::TypedKey{q.field(QStringLiteral("id_p")).asInt(), q.field(QStringLiteral("id_o")).asInt(),
+                                       q.field(QStringLiteral("i_night")).asInt(),
+                                       q.field(QStringLiteral("d_date")).asDate()};
+    } catch (...) {
+        q.close();
+        throw;
+    }
+    q.close();
+    return key;
+}
+
+bool sameKey(const DayPosting::TypedKey& a, const DayPosting::TypedKey& b)
+{
+    return a.worker == b.worker && a.kind == b.kind && a.night == b.night && a.date == b.date;
 }
 
 } // namespace
@@ -72,6 +100,18 @@ QString noPriceMessage(const QString& kindName)
     return QStringLiteral("Для вида работ «%1» в нормах не задана цена. Запись не сохранена.").arg(kindName);
 }
 
+QString hoursRefusal(const QString& typed)
+{
+    const QString digits = typed.trimmed();
+    bool number = false;
+    const qlonglong hours = digits.toLongLong(&number);
+    if (!number || hours < 1)
+        return QStringLiteral("Нужно завести количество!");
+    if (hours > RecordEntry::kMaxHours)
+        return RecordEntry::tooManyHoursText();
+    return QString();
+}
+
 QString insertSql(const Record& r)
 {
     return QStringLiteral("INSERT INTO accounts_dep.fatigue(id_nom, id_o, id_p, d_date, i_mnth, i_year, i_smena, cnt, "
@@ -91,45 +131,51 @@ QString updateSql(const Record& r, int id)
         + flag(r.night) + QStringLiteral(" where id=") + num(id);
 }
 
+std::optional<DayPosting::TypedKey> lockedKeyOf(
+    TDataModule6& dm, int id, const std::function<QVector<DayPosting::TypedKey>(const DayPosting::TypedKey&)>& alsoLock)
+{
+    std::optional<DayPosting::TypedKey> key = keyOf(dm, id);
+    while (key) {
+        QVector<DayPosting::TypedKey> keys{*key};
+        if (alsoLock)
+            keys += alsoLock(*key);
+        DayPosting::lockTypedKeys(dm, keys);
+        // Read before its lock was held, the key may have changed meanwhile;
+        // once read under it, nobody moves the record off it.
+        const std::optional<DayPosting::TypedKey> now = keyOf(dm, id);
+        if (!now || sameKey(*now, *key))
+            return now;
+        key = now;
+    }
+    return key;
+}
+
 void save(TDataModule6& dm, const Record& record, std::optional<int> changeId)
 {
-    Transaction tx(dm.ADO_DB);
-    if (!changeId) {
-        dm.SQL_exec.setText(insertSql(record));
-        dm.SQL_exec.execute();
-        DayPosting::typedAfterSave(dm, record.worker, record.kind, record.night ? 1 : 0, record.date);
-    } else {
-        // Where the record stood, so that a key it leaves is posted too; the
-        // row stays locked until the change commits.
-        Dataset& q = dm.Control;
-        q.close();
-        q.setSql(QStringLiteral("select id_p, id_o, i_night, d_date from accounts_dep.fatigue where id=")
-                 + num(*changeId) + QStringLiteral(" for update"));
-        bool found = false;
-        int oldWorker = 0, oldKind = 0, oldNight = 0;
-        QDate date;
-        try {
-            q.open();
-            found = !q.isEmpty();
-            if (found) {
-                oldWorker = q.field(QStringLiteral("id_p")).asInt();
-                oldKind = q.field(QStringLiteral("id_o")).asInt();
-                oldNight = q.field(QStringLiteral("i_night")).asInt();
-                date = q.field(QStringLiteral("d_date")).asDate();
-            }
-        } catch (...) {
-            q.close();
-            throw;
+    if (const QString refused = hoursRefusal(QString::number(record.hours)); !refused.isEmpty())
+        throw DbError(refused);
+    const int night = record.night ? 1 : 0;
+    inTransaction(dm.ADO_DB, [&] {
+        if (!changeId) {
+            DayPosting::lockTypedKeys(dm, {{record.worker, record.kind, night, record.date}});
+            dm.SQL_exec.setText(insertSql(record));
+            dm.SQL_exec.execute();
+            DayPosting::typedAfterSave(dm, record.worker, record.kind, night, record.date);
+            return;
         }
-        q.close();
-        if (!found)
+        // Where the record stands, so that a key it leaves is posted too; a
+        // change keeps the record's date.
+        const std::optional<DayPosting::TypedKey> old =
+            lockedKeyOf(dm, *changeId, [&](const DayPosting::TypedKey& at) {
+                return QVector<DayPosting::TypedKey>{{record.worker, record.kind, night, at.date}};
+            });
+        if (!old)
             throw DbError(QStringLiteral("Запись не найдена: она удалена из журнала."));
         dm.SQL_exec.setText(updateSql(record, *changeId));
         dm.SQL_exec.execute();
-        DayPosting::typedAfterEdit(dm, oldWorker, oldKind, oldNight, date, record.worker, record.kind,
-                                   record.night ? 1 : 0, date);
-    }
-    tx.commit();
+        DayPosting::typedAfterEdit(dm, old->worker, old->kind, old->night, old->date, record.worker, record.kind, night,
+                                   old->date);
+    });
 }
 
 } // namespace MaintenanceEntry

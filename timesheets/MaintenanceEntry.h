@@ -3,7 +3,10 @@
 #include <QString>
 #include <QVector>
 #include <QtGlobal>
+#include <functional>
 #include <optional>
+
+#include "journal/DayPosting.h"
 
 class Dataset;
 class TDataModule6;
@@ -46,6 +49,11 @@ qint64 priceUnits(qint64 normUnits, bool dayOff, bool night);
 // The refusal of a kind without a price.
 QString noPriceMessage(const QString& kindName);
 
+// Why the hours typed into the editor may not be written: none or 0 ("Нужно
+// завести количество!"), or more than one record may carry (the shift
+// editor's "Время больше 24 часов!"); empty when they may.
+QString hoursRefusal(const QString& typed);
+
 // One record as the editor writes it.
 struct Record {
     qlonglong group = 0;   // id_nom, a 15-digit key
@@ -65,8 +73,19 @@ QString updateSql(const Record& record, int id);
 // Writes a new record (no `changeId`) or changes record `changeId`, and
 // posts the worker's day of the record's key; a change that moved the
 // record to another worker or kind also re-posts the key it left. All of it
-// commits together or not at all. Throws DbError, also when the record to
-// change no longer exists.
+// commits together or not at all, with the keys' posting locks taken before
+// anything is written. Throws DbError, also when the record to change no
+// longer exists or its hours are refused (hoursRefusal).
 void save(TDataModule6& dm, const Record& record, std::optional<int> changeId = std::nullopt);
+
+// The timesheet key record `id` stands on as stored (worker, kind, night
+// mark, date), with its posting locks held, together with those of the keys
+// `alsoLock` gives for it (where a change puts the record); none when the
+// record is gone. Called inside the writing transaction before the record is
+// touched: read again under the locks, it is the key the record keeps until
+// the transaction ends, even when another copy moved it a moment ago.
+std::optional<DayPosting::TypedKey> lockedKeyOf(
+    TDataModule6& dm, int id,
+    const std::function<QVector<DayPosting::TypedKey>(const DayPosting::TypedKey&)>& alsoLock = {});
 
 } // namespace MaintenanceEntry

@@ -2,6 +2,7 @@
 #include "app/TDataModule6.h"
 #include "journal/DayPosting.h"
 #include "journal/PriceRule.h"
+#include "timesheets/MaintenanceEntry.h"
 
 #include <QLocale>
 
@@ -106,13 +107,17 @@ Rights rightsFor(LoginRole role)
     return {};
 }
 
-void remove(TDataModule6& dm, int id, int worker, int kind, int night, const QDate& date)
+bool remove(TDataModule6& dm, int id)
 {
-    Transaction tx(dm.ADO_DB);
-    dm.SQL_exec.setText(QStringLiteral("delete from accounts_dep.fatigue where id=") + num(id));
-    dm.SQL_exec.execute();
-    DayPosting::typedAfterDelete(dm, worker, kind, night, date);
-    tx.commit();
+    return inTransaction(dm.ADO_DB, [&] {
+        const std::optional<DayPosting::TypedKey> key = MaintenanceEntry::lockedKeyOf(dm, id);
+        if (!key)
+            return false;
+        dm.SQL_exec.setText(QStringLiteral("delete from accounts_dep.fatigue where id=") + num(id));
+        dm.SQL_exec.execute();
+        DayPosting::typedAfterDelete(dm, key->worker, key->kind, key->night, key->date);
+        return true;
+    });
 }
 
 QString averageRateOf(const QString& first, const QString& next)

@@ -30,8 +30,10 @@ struct Rights {
 Rights rightsFor(LoginRole role);
 
 // Deletes record `id` and re-posts the day it held in its worker's typed
-// row (kind, night mark and date of the record); both commit together.
-void remove(TDataModule6& dm, int id, int worker, int kind, int night, const QDate& date);
+// row (worker, kind, night mark and date as stored, read under the key's
+// lock, not as a list showed them); both commit together. Answers false
+// when there was no such record (another copy deleted it).
+bool remove(TDataModule6& dm, int id);
 
 // The average piece rate of the maintenance record `f` of the statement
 // around it (a correlated sub-select): the worker's piece earnings per hour

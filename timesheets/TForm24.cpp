@@ -25,7 +25,6 @@
 namespace {
 
 const QString kIncomplete = QStringLiteral("Все поля должны быть заполнены!");
-const QString kNoHours = QStringLiteral("Нужно завести количество!");
 
 QString unitsText(qint64 units)
 {
@@ -239,8 +238,8 @@ void TForm24::Button1Click()
         m_ctx.dialogs.error(this, kIncomplete);
         return;
     }
-    if (Edit6->text().trimmed().isEmpty() || Edit6->text().trimmed().toLongLong() < 1) {
-        m_ctx.dialogs.error(this, kNoHours);
+    if (const QString refused = MaintenanceEntry::hoursRefusal(Edit6->text()); !refused.isEmpty()) {
+        m_ctx.dialogs.error(this, refused);
         return;
     }
     if (!kind->priceUnits) {
@@ -248,12 +247,20 @@ void TForm24::Button1Click()
         return;
     }
     bool written = false;
-    m_ctx.dialogs.guarded(this, [&] { written = save(); });
-    if (written)
-        accept();
+    m_ctx.dialogs.guarded(this, [&] {
+        save();
+        written = true;
+    });
+    if (!written)
+        return;
+    // The record is written: the editor closes whatever the list's re-read
+    // does, since a second "Записать" would write the record again; a failed
+    // re-read is shown.
+    m_ctx.dialogs.guarded(this, [this] { m_journal->reread(); });
+    accept();
 }
 
-bool TForm24::save()
+void TForm24::save()
 {
     MaintenanceEntry::Record record;
     record.group = groupId;
@@ -266,6 +273,4 @@ bool TForm24::save()
     record.priceUnits = *recordPriceUnits();
     MaintenanceEntry::save(m_dm, record,
                            Tag == MaintenanceEntry::Add ? std::nullopt : std::optional<int>(recordId));
-    m_journal->reread();
-    return true;
 }

@@ -79,8 +79,8 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    // Validated input written with its posting; false when refused.
-    bool save();
+    // Validated input written with its posting, committed when it returns.
+    void save();
 
     AppContext m_ctx;
     TDataModule6& m_dm;

@@ -183,11 +183,8 @@ void TForm25::Button7Click()
     if (!m_ctx.dialogs.askYesNo(this, QStringLiteral("Удаление"), QStringLiteral("Удалить позицию из списка?")))
         return;
     m_ctx.dialogs.guarded(this, [this] {
-        MaintenanceJournal::remove(m_dm, fatigue.field(QStringLiteral("id")).asInt(),
-                                   fatigue.field(QStringLiteral("id_p")).asInt(),
-                                   fatigue.field(QStringLiteral("id_o")).asInt(),
-                                   fatigue.field(QStringLiteral("i_night")).asInt(),
-                                   fatigue.field(QStringLiteral("d_date")).asDate());
+        // One that another copy deleted meanwhile is gone from the list below.
+        MaintenanceJournal::remove(m_dm, fatigue.field(QStringLiteral("id")).asInt());
         reread();
     });
 }

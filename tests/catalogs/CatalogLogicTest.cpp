@@ -9,6 +9,9 @@
 #include "catalogs/ProductDelete.h"
 #include "db/Command.h"
 #include "db/DbError.h"
+#include "journal/DayPosting.h"
+#include "journal/RecordEntry.h"
+#include "tests/journal/JournalFixture.h"
 #include "tests/support/TestApp.h"
 
 #include <QApplication>
@@ -299,4 +302,55 @@ TEST(ProductDelete, ConfirmedDeletesRunTogetherOrNotAtAllAndThePostedDaysFollow)
     EXPECT_EQ(day(2, 2, 3), "2/2/3:-,-,-,-");
     EXPECT_EQ(day(2, 1, 4), "2/1/4:-,-,-,6");
     EXPECT_FALSE(m.dm.ADO_DB.inTransaction());
+}
+
+TEST(ProductDelete, TheCascadeLocksTheDaysBeforeItsRecordsSoAShiftEditorChangingOneOfThemFinishesFirst)
+{
+    // Two copies: this one changes a record of product 10 in the shift
+    // editor, the other deletes the product with its records. The editor
+    // holds the record's days and then writes the record; the cascade must
+    // wait for the day before it touches the record, or each waits for the
+    // other.
+    Module m;
+    TestDatabase& db = m.t.database;
+    addSmallWorkshop(db);
+    const QDate monday(2026, 3, 2);
+    const int record = addRecord(db, 1, 1, monday, 8);
+    DayPosting::shiftAfterSave(m.dm, 1, 1, monday);
+
+    RecordEntry::Values moved;
+    moved.key = {2, 100, 10, monday, 1, 0};   // to worker 2, a day the cascade did not see at first
+    moved.price = 2.5;
+    moved.quantity = 10;
+    moved.hours = 5;
+    moved.entered = monday;
+    std::string cascadeError;
+    std::string editorError;
+    std::thread cascade;
+    {
+        Transaction editor(m.dm.ADO_DB);
+        DayPosting::lockShiftKeys(m.dm, {{1, 1, monday}, {2, 1, monday}});
+        cascade = otherCopy(db.db().connectionText(), cascadeError, [](TDataModule6& copy) {
+            ProductDelete::Plan plan;
+            plan.shiftRecords = plan.product = true;
+            ProductDelete::run(copy, 10, plan);
+        });
+        EXPECT_TRUE(lockWaiters(db, 1));   // the cascade waits for a day the editor holds
+        try {
+            Command command(m.dm.ADO_DB);
+            EXPECT_EQ(RecordEntry::saveRecord(m.dm, command, moved, record), RecordEntry::Outcome::Written);
+            editor.commit();
+        } catch (const std::exception& e) {
+            editorError = e.what();
+        }
+    }   // a refused editor lets go of its days here
+    cascade.join();
+    EXPECT_EQ(editorError, "");
+    EXPECT_EQ(cascadeError, "");
+    // The cascade deleted the record where the editor had put it and posted
+    // that day as well as the one the editor left.
+    EXPECT_EQ(db.count("select count(*) from accounts_dep.smena"), 0);
+    EXPECT_EQ(db.count("select count(*) from cmn_gds_and_srv.gds_and_srv where id=10"), 0);
+    EXPECT_EQ(db.count("select count(*) from accounts_dep.h_tabel where d2 is not null"), 0);
+    EXPECT_EQ(db.count("select count(*) from accounts_dep.h_tabel"), 2);
 }

@@ -2,7 +2,9 @@
 #include "catalogs/ListMode.h"
 #include "catalogs/TForm2.h"
 #include "catalogs/TForm5.h"
+#include "catalogs/WorkerDelete.h"
 #include "db/DbError.h"
+#include "journal/MonthClosing.h"
 #include "tests/catalogs/CatalogFixture.h"
 
 #include <QAction>
@@ -382,6 +384,89 @@ TEST_F(WorkersTest, DeletingAsksAndKeepsTheRowNumberOrShowsTheDatabasesRefusal)
     list().Button2->click();
     EXPECT_EQ(t.dialogs.shownWindows().count("Form2"), 0);
     list().finishCatalog();
+}
+
+TEST_F(WorkersTest, AWorkerWithMaintenanceRecordsOrTimesheetRowsStaysAndTheClosedMonthIsNamedFirst)
+{
+    // Neither table refers to the worker, so nothing in the database stops
+    // his delete: the list does, naming what he still has.
+    TestDatabase& db = t.database;
+    db.exec("insert into accounts_dep.vid_oper (id, vid) values (1, 'Резка')");
+    db.exec("insert into accounts_dep.oper (id, vid, i_id, naimen) values (100, 1, 10, 0)");
+    auto maintenance = [&](int worker, const char* day) {
+        db.exec(QStringLiteral("insert into accounts_dep.fatigue (id_p, id_o, id_nom, d_date, i_mnth, i_year, i_smena, cnt, "
+                               "price, i_holiday, i_night) values (%1, 7777, 1, date '%2', extract(month from date '%2'), "
+                               "extract(year from date '%2'), 1, 4, 100, 0, 0)")
+                    .arg(worker)
+                    .arg(QString::fromLatin1(day)));
+    };
+    auto timesheetRow = [&](int worker, int shift, int type, int month) {
+        db.exec(QStringLiteral("insert into accounts_dep.h_tabel (w_id, smena, i_type, month, year, d2) values "
+                               "(%1, %2, %3, %4, 2026, 4)")
+                    .arg(worker)
+                    .arg(shift)
+                    .arg(type)
+                    .arg(month));
+    };
+    maintenance(2, "2026-03-02");
+    // Rows left after their records went (another program, an import).
+    timesheetRow(3, 1, 0, 3);
+    timesheetRow(3, 0, 7777, 3);
+    db.exec("insert into accounts_dep.smena (data, smena, w_id, i_id, o_id, cena, kol_vo, brak, time, ok) values "
+            "('02.03.2026', 1, 1, 10, 100, 1, 5, 0, 8, 'ok'), ('03.03.2026', 1, 1, 10, 100, 1, 5, 0, 8, 'ok')");
+    timesheetRow(1, 1, 0, 3);
+    maintenance(1, "2026-03-04");
+    // February is closed: his typed row there would drop out of its pay.
+    maintenance(6, "2026-02-10");
+    timesheetRow(6, 0, 7777, 2);
+    timesheetRow(6, 1, 0, 3);
+    ASSERT_EQ(MonthClosing::close(dm(), 2026, 2, LoginRole::Full), MonthClosing::Outcome::Done);
+    const QString februaryClosed = MonthClosing::refusalText(2026, 2, *MonthClosing::closure(dm(), 2026, 2));
+
+    struct Case {
+        int id;
+        QString refusal;   // empty: deleted
+    };
+    const Case cases[] = {
+        {2, "Работника «Ивашкин П.П.» удалить нельзя, за ним числятся: записей хоз. работ и ср. сдельной — 1."},
+        {3, "Работника «Сидоров Иван» удалить нельзя, за ним числятся: строк табеля — 2."},
+        {1, "Работника «Иванов И.И.» удалить нельзя, за ним числятся: сменных записей — 2, записей хоз. работ и ср. "
+            "сдельной — 1, строк табеля — 1."},
+        {6, februaryClosed},
+        {7, {}},   // nothing of his anywhere
+    };
+    list().prepareCatalog();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.id);
+        const QString before = db.scalar("select string_agg(id::text, ',' order by id) from accounts_dep.person").toString();
+        standOn(c.id);
+        const int row = workers().recNo();
+        t.dialogs.expectBox(MessageKind::Question, "Удалить работника?", QMessageBox::Yes, "Удаление");
+        if (!c.refusal.isEmpty())
+            t.dialogs.expectBox(MessageKind::Error, c.refusal, QMessageBox::Ok, "Ошибка");
+        list().Button3->click();
+        EXPECT_FALSE(dm().ADO_DB.inTransaction());
+        EXPECT_EQ(db.count(QStringLiteral("select count(*) from accounts_dep.person where id=%1").arg(c.id)),
+                  c.refusal.isEmpty() ? 0 : 1);
+        if (!c.refusal.isEmpty()) {
+            EXPECT_EQ(db.scalar("select string_agg(id::text, ',' order by id) from accounts_dep.person").toString(), before);
+            EXPECT_EQ(workers().recNo(), row);
+        }
+    }
+    EXPECT_EQ(db.count("select count(*) from accounts_dep.fatigue"), 3);
+    EXPECT_EQ(db.count("select count(*) from accounts_dep.h_tabel"), 5);
+    list().finishCatalog();
+
+    // Once February is open, he is refused for what he has, as the others are.
+    ASSERT_EQ(MonthClosing::open(dm(), 2026, 2, LoginRole::Full), MonthClosing::Outcome::Done);
+    Command command(dm().ADO_DB);
+    try {
+        WorkerDelete::run(dm(), command, 6);
+        ADD_FAILURE() << "deleted";
+    } catch (const DbError& e) {
+        EXPECT_EQ(e.text(), "Работника «иванова-Ли В.В.» удалить нельзя, за ним числятся: записей хоз. работ и ср. "
+                            "сдельной — 1, строк табеля — 2.");
+    }
 }
 
 } // namespace

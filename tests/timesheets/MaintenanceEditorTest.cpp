@@ -47,6 +47,20 @@ TEST(MaintenancePrice, NormPriceTimesTheDayOffAndNightFactors)
             << c.norm << " " << c.dayOff << " " << c.night;
 }
 
+TEST(MaintenanceHours, ARecordTakesOneHourToADay)
+{
+    const QString tooMany = "Время больше 24 часов!";
+    const struct {
+        const char* typed;
+        QString refusal;
+    } cases[] = {
+        {"", kNoHours}, {"0", kNoHours}, {"000", kNoHours}, {"1", ""}, {"24", ""}, {"024", ""},
+        {"25", tooMany}, {"999999999", tooMany},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(MaintenanceEntry::hoursRefusal(QString::fromLatin1(c.typed)), c.refusal) << c.typed;
+}
+
 TEST_F(MaintenanceEditorTest, AddingOnAWeekdayWritesTheNormPricePostsTheDayAndShowsTheRecord)
 {
     openJournal(kMonday);
@@ -210,10 +224,16 @@ TEST_F(MaintenanceEditorTest, ChecksComeInOrderAndTheKeyboardSavesOrCancels)
         t.dialogs.expectBox(MessageKind::Error, kIncomplete, QMessageBox::Ok, "Ошибка");
         e().Button1->click();
         pickGroup(501);
-        // Then the hours: none and 0 alike.
+        // Then the hours: none and 0 alike, and more than a day.
         for (const QString& typed : {QString("0"), QString(""), QString("000")}) {
             e().Edit6->setText(typed);
             t.dialogs.expectBox(MessageKind::Error, kNoHours, QMessageBox::Ok, "Ошибка");
+            e().Button1->click();
+            EXPECT_TRUE(d.isVisible());
+        }
+        for (const QString& typed : {QString("25"), QString("999999999")}) {
+            e().Edit6->setText(typed);
+            t.dialogs.expectBox(MessageKind::Error, "Время больше 24 часов!", QMessageBox::Ok, "Ошибка");
             e().Button1->click();
             EXPECT_TRUE(d.isVisible());
         }
@@ -311,4 +331,64 @@ TEST_F(MaintenanceEditorTest, AFailedPostingLeavesNoRecordAndTheInputForAnotherT
     });
     EXPECT_EQ(records(), 1);
     EXPECT_EQ(hours(1, 7777, 0, kMonday).toInt(), 3);
+}
+
+TEST_F(MaintenanceEditorTest, ASavedRecordClosesTheEditorWhenTheListCannotBeReadAgainAndIsWrittenOnce)
+{
+    openJournal(kMonday);
+    // The list names the groups through their table; the save does not read it.
+    QString unreadable;
+    auto withoutGroups = [&] {
+        t.database.exec("alter table cmn_classifier.item rename to item_away");
+        try {
+            Dataset list(t.database.db());
+            list.setSql(j().fatigue.sql());
+            list.setParam("d_date", kMonday);
+            list.open();
+        } catch (const DbError& error) {
+            unreadable = error.text();
+        }
+        ASSERT_FALSE(unreadable.isEmpty());
+    };
+    add([&](QDialog& d) {
+        pickWorker(1);
+        pickGroup(501);
+        e().Edit6->setText("3");
+        withoutGroups();
+        // The failed re-read is shown; the table is back before the journal
+        // reads its list on return.
+        t.dialogs.expectBox(MessageKind::Error, unreadable, QMessageBox::Ok, "Ошибка", [&] {
+            t.database.exec("alter table cmn_classifier.item_away rename to item");
+        });
+        e().Button1->click();
+        EXPECT_FALSE(d.isVisible());
+        EXPECT_EQ(d.result(), QDialog::Accepted);
+        if (d.isVisible())
+            e().Button1->click();   // what the user would do with the editor still open
+    });
+    EXPECT_EQ(records(), 1);
+    EXPECT_EQ(hours(1, 7777, 0, kMonday).toInt(), 3);
+    EXPECT_EQ(shownRows(), QStringList{"Иванов И.И.|Стулья|хоз. работы|100|3|300,00||"});
+}
+
+TEST_F(MaintenanceEditorTest, TheRuleRefusesMoreHoursThanADayWhoeverCallsIt)
+{
+    MaintenanceEntry::Record r;
+    r.group = 501;
+    r.kind = 7777;
+    r.worker = 1;
+    r.date = kMonday;
+    r.hours = 25;
+    r.priceUnits = 1000000;
+    try {
+        MaintenanceEntry::save(dm(), r);
+        ADD_FAILURE() << "written";
+    } catch (const DbError& error) {
+        EXPECT_EQ(error.text(), "Время больше 24 часов!");
+    }
+    const int id = addFatigue(t.database, 1, 7777, 501, kMonday, 8, "100");
+    EXPECT_THROW(MaintenanceEntry::save(dm(), r, id), DbError);
+    EXPECT_EQ(record(id), "1|7777|501|02.03.2026|3|2026|1|8|100|0|0");
+    EXPECT_EQ(records(), 1);
+    EXPECT_FALSE(dm().ADO_DB.inTransaction());
 }

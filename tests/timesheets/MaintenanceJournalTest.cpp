@@ -3,7 +3,10 @@
 // what each role may use.
 #include "app/TForm23.h"
 #include "journal/DayPosting.h"
+#include "tests/journal/JournalFixture.h"
 #include "tests/timesheets/MaintenanceFixture.h"
+#include "timesheets/MaintenanceEntry.h"
+#include "timesheets/MaintenanceJournal.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -151,6 +154,85 @@ TEST_F(MaintenanceJournalTest, DeletingAsksThenRepostsTheDayOfTheRecord)
     // An empty day: nothing is asked.
     j().DTPcker1->setDate(kSunday);
     j().Button7->click();
+}
+
+TEST_F(MaintenanceJournalTest, DeletingRepostsTheDayTheRecordStandsOnNowNotTheOneTheListShowed)
+{
+    const int moved = addFatigue(t.database, 1, 7777, 501, kMonday, 5, "100");
+    const int kept = addFatigue(t.database, 1, 7777, 501, kMonday, 2, "100");
+    DayPosting::typedAfterSave(dm(), 1, 7777, 0, kMonday);
+    openJournal(kMonday);
+    ASSERT_TRUE(j().fatigue.locate("id", moved));
+    // Another copy gives the record to Петров meanwhile; this list still
+    // shows it as Иванов's.
+    MaintenanceEntry::Record r;
+    r.group = 501;
+    r.kind = 7777;
+    r.worker = 2;
+    r.date = kMonday;
+    r.hours = 5;
+    r.priceUnits = 1000000;
+    MaintenanceEntry::save(dm(), r, moved);
+    ASSERT_EQ(hours(1, 7777, 0, kMonday).toInt(), 2);
+    ASSERT_EQ(hours(2, 7777, 0, kMonday).toInt(), 5);
+    ASSERT_EQ(j().fatigue.field("id_p").asInt(), 1);
+
+    t.dialogs.expectBox(MessageKind::Question, "Удалить позицию из списка?", QMessageBox::Yes, "Удаление");
+    j().Button7->click();
+    EXPECT_EQ(records(), 1);
+    // Петров keeps no hours without a record; Иванов's day is as it was.
+    EXPECT_TRUE(hours(2, 7777, 0, kMonday).isNull());
+    EXPECT_EQ(hours(1, 7777, 0, kMonday).toInt(), 2);
+
+    // A record another copy deleted meanwhile: nothing to do, the list is read again.
+    ASSERT_TRUE(j().fatigue.locate("id", kept));
+    t.database.exec(QStringLiteral("delete from accounts_dep.fatigue where id=%1").arg(kept));
+    t.dialogs.expectBox(MessageKind::Question, "Удалить позицию из списка?", QMessageBox::Yes, "Удаление");
+    j().Button7->click();
+    EXPECT_TRUE(shownRows().isEmpty());
+    EXPECT_EQ(hours(1, 7777, 0, kMonday).toInt(), 2);
+    EXPECT_FALSE(dm().ADO_DB.inTransaction());
+}
+
+TEST_F(MaintenanceJournalTest, ADeleteAndAChangeOfOneRecordFromTwoCopiesNeverWaitForEachOther)
+{
+    const int id = addFatigue(t.database, 1, 7777, 501, kMonday, 5, "100");
+    DayPosting::typedAfterSave(dm(), 1, 7777, 0, kMonday);
+    MaintenanceEntry::Record r;
+    r.group = 501;
+    r.kind = 7777;
+    r.worker = 3;
+    r.date = kMonday;
+    r.hours = 6;
+    r.priceUnits = 1000000;
+    // This copy deletes the record and holds its day a moment before it
+    // does; the other changes the record meanwhile. Each takes the day's
+    // lock before it touches the record, so the change waits and then
+    // finds the record gone.
+    std::string changeError;
+    std::thread change;
+    bool removed = false;
+    std::string removeError;
+    {
+        Transaction remover(dm().ADO_DB);
+        DayPosting::lockTypedKeys(dm(), {{1, 7777, 0, kMonday}});
+        change = otherCopy(t.database.db().connectionText(), changeError,
+                           [&](TDataModule6& copy) { MaintenanceEntry::save(copy, r, id); });
+        EXPECT_TRUE(lockWaiters(t.database, 1));
+        try {
+            removed = MaintenanceJournal::remove(dm(), id);
+            remover.commit();
+        } catch (const std::exception& e) {
+            removeError = e.what();
+        }
+    }   // a refused delete lets go of the day here
+    change.join();
+    EXPECT_EQ(removeError, "");
+    EXPECT_TRUE(removed);
+    EXPECT_EQ(changeError, "Запись не найдена: она удалена из журнала.");
+    EXPECT_EQ(records(), 0);
+    EXPECT_TRUE(hours(1, 7777, 0, kMonday).isNull());
+    EXPECT_TRUE(hours(3, 7777, 0, kMonday).isNull());
 }
 
 TEST(MaintenanceJournalRoles, EachRoleGetsTheDailyJournalsLimitsAndOnlyFullAccessCalculates)

@@ -98,7 +98,7 @@ TEST_F(MonthClosingTest, EveryWritingPathRefusesAClosedMonthWritesNothingAndWork
         {"the average piece rates", [&] { MaintenanceJournal::calculateAverageRates(dm(), kMarchDay); }},
         {"the check's mend", [&] { MonthCheck::repostTimesheetDays(dm(), findings); }, false},
         {"deleting a maintenance record",
-         [&] { MaintenanceJournal::remove(dm(), maintenanceRecord, 1, 7777, 0, kMarchDay); }},
+         [&] { MaintenanceJournal::remove(dm(), maintenanceRecord); }},
         {"deleting a shift record", [&] { RecordEntry::deleteRecord(dm(), shiftRecord); }},
         {"the product delete cascade",
          [&] { ProductDelete::run(dm(), 10, ProductDelete::Plan{true, true, true}); }},
