@@ -1,3 +1,4 @@
+#include "db/ProcessLocale.h"
 #include "app/AppLifetime.h"
 #include "app/BuildStamp.h"
 #include "app/DialogService.h"
@@ -51,14 +52,14 @@ int main(int argc, char* argv[])
             if (type == QtCriticalMsg || type == QtFatalMsg)
                 std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
         });
-        QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+        ProcessLocale::apply();
         QTextStream out(stdout);
         QTextStream err(stderr);
         return ImportCommand::run(app.arguments().mid(2), out, err);
     }
     WidgetDialogService dialogs;
     Application app(argc, argv, dialogs);
-    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+    ProcessLocale::apply();
     QTranslator qtTranslator;
     if (qtTranslator.load(QLocale(QLocale::Russian), QStringLiteral("qtbase"), QStringLiteral("_"),
                           QLibraryInfo::path(QLibraryInfo::TranslationsPath)))

@@ -1,4 +1,5 @@
 #pragma once
+#include "db/ProcessLocale.h"
 #include "app/AppLifetime.h"
 #include "app/DialogService.h"
 #include "app/WindowOwner.h"
@@ -14,7 +15,7 @@ class Application : public QApplication {
 public:
     Application(int& argc, char** argv) : QApplication(argc, argv)
     {
-        QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+        ProcessLocale::apply();
     }
 };
 
