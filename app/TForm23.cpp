@@ -1,10 +1,10 @@
 #include "app/TForm23.h"
-#include "app/AppLifetime.h"
-#include "app/DialogService.h"
-#include "app/LoginCodes.h"
-#include "app/TDataModule6.h"
-#include "app/WindowUtil.h"
-#include "app/DBGrid.h"
+#include "widgets/AppLifetime.h"
+#include "widgets/DialogService.h"
+#include "ledger/LoginCodes.h"
+#include "db/TDataModule6.h"
+#include "widgets/WindowUtil.h"
+#include "widgets/DBGrid.h"
 #include "journal/TForm1.h"
 
 #include <tuple>

@@ -1,10 +1,10 @@
 #include "db/ProcessLocale.h"
-#include "app/AppLifetime.h"
-#include "app/BuildStamp.h"
-#include "app/DialogService.h"
+#include "widgets/AppLifetime.h"
+#include "widgets/BuildStamp.h"
+#include "widgets/DialogService.h"
 #include "app/TForm23.h"
 #include "app/WindowOwner.h"
-#include "migration/ImportCommand.h"
+#include "app/ImportCommand.h"
 
 #include <QApplication>
 #include <QCoreApplication>

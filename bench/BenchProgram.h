@@ -1,7 +1,7 @@
 #pragma once
 #include "db/ProcessLocale.h"
-#include "app/AppLifetime.h"
-#include "app/DialogService.h"
+#include "widgets/AppLifetime.h"
+#include "widgets/DialogService.h"
 #include "app/WindowOwner.h"
 #include "bench/BenchSupport.h"
 

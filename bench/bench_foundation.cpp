@@ -1,8 +1,8 @@
 // Opening the shared queries and switching client-side filters over a
 // generated year of data, against the server's own execution time.
 #include "db/ProcessLocale.h"
-#include "app/DialogService.h"
-#include "app/TDataModule6.h"
+#include "widgets/DialogService.h"
+#include "db/TDataModule6.h"
 #include "bench/BenchSupport.h"
 #include "db/ConnectionText.h"
 #include "db/FilterExpr.h"

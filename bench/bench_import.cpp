@@ -9,7 +9,7 @@
 #include "db/ConnectionText.h"
 #include "db/Database.h"
 #include "db/Dataset.h"
-#include "migration/LegacyImport.h"
+#include "ledger/LegacyImport.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,7 +1,7 @@
 #include "catalogs/TForm5.h"
-#include "app/DialogService.h"
-#include "app/TDataModule6.h"
-#include "catalogs/CatalogSql.h"
+#include "widgets/DialogService.h"
+#include "db/TDataModule6.h"
+#include "ledger/CatalogSql.h"
 #include "catalogs/TForm2.h"
 
 #include <QHBoxLayout>

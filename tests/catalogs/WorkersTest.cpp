@@ -1,5 +1,5 @@
 // The workers list (catalog and pickers) and the worker editor.
-#include "catalogs/ListMode.h"
+#include "widgets/ListMode.h"
 #include "catalogs/TForm2.h"
 #include "catalogs/TForm5.h"
 #include "db/DbError.h"

@@ -2,7 +2,7 @@
 // list, the day-off rule of the date picker, deletion with its posting, and
 // what each role may use.
 #include "app/TForm23.h"
-#include "journal/DayPosting.h"
+#include "ledger/DayPosting.h"
 #include "tests/timesheets/MaintenanceFixture.h"
 
 #include <QApplication>

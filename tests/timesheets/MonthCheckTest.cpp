@@ -1,11 +1,11 @@
 // The month check: one finding of each kind and a clean month, the mend of
 // the timesheet days, and the window that lists the findings and leads to
 // the records behind them.
-#include "app/DBGrid.h"
-#include "journal/MonthClosing.h"
-#include "timesheets/MaintenanceJournal.h"
+#include "widgets/DBGrid.h"
+#include "ledger/MonthClosing.h"
+#include "ledger/MaintenanceJournal.h"
 #include "timesheets/TForm19.h"
-#include "timesheets/MonthCheck.h"
+#include "ledger/MonthCheck.h"
 #include "timesheets/TForm25.h"
 #include "timesheets/TForm30.h"
 #include "tests/timesheets/MonthEndFixture.h"
