@@ -1,4 +1,4 @@
-#include "app/BuildStamp.h"
+#include "widgets/BuildStamp.h"
 #include "build_stamp.h"
 
 BuildStamp programBuildStamp()

@@ -1,9 +1,10 @@
-#include "app/AppLifetime.h"
-#include "app/BuildStamp.h"
-#include "app/DialogService.h"
+#include "db/ProcessLocale.h"
+#include "widgets/AppLifetime.h"
+#include "widgets/BuildStamp.h"
+#include "widgets/DialogService.h"
 #include "app/TForm23.h"
 #include "app/WindowOwner.h"
-#include "migration/ImportCommand.h"
+#include "app/ImportCommand.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -51,14 +52,14 @@ int main(int argc, char* argv[])
             if (type == QtCriticalMsg || type == QtFatalMsg)
                 std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
         });
-        QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+        ProcessLocale::apply();
         QTextStream out(stdout);
         QTextStream err(stderr);
         return ImportCommand::run(app.arguments().mid(2), out, err);
     }
     WidgetDialogService dialogs;
     Application app(argc, argv, dialogs);
-    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+    ProcessLocale::apply();
     QTranslator qtTranslator;
     if (qtTranslator.load(QLocale(QLocale::Russian), QStringLiteral("qtbase"), QStringLiteral("_"),
                           QLibraryInfo::path(QLibraryInfo::TranslationsPath)))

@@ -1,6 +1,7 @@
 #pragma once
-#include "app/AppLifetime.h"
-#include "app/DialogService.h"
+#include "db/ProcessLocale.h"
+#include "widgets/AppLifetime.h"
+#include "widgets/DialogService.h"
 #include "app/WindowOwner.h"
 #include "bench/BenchSupport.h"
 
@@ -14,7 +15,7 @@ class Application : public QApplication {
 public:
     Application(int& argc, char** argv) : QApplication(argc, argv)
     {
-        QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+        ProcessLocale::apply();
     }
 };
 

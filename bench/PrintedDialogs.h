@@ -1,5 +1,5 @@
 #pragma once
-#include "app/DialogService.h"
+#include "widgets/DialogService.h"
 
 #include <QDialog>
 #include <cstdio>

@@ -3,14 +3,14 @@
 // list, and the filter step of one keystroke (setFilter + setFiltered and
 // the grid redrawn), as an absolute time and as a share of the open time.
 // With an argument "scale" the products are multiplied tenfold as well.
-#include "app/AppLifetime.h"
-#include "app/DBGrid.h"
-#include "app/DialogService.h"
-#include "app/TDataModule6.h"
+#include "widgets/AppLifetime.h"
+#include "widgets/DBGrid.h"
+#include "widgets/DialogService.h"
+#include "db/TDataModule6.h"
 #include "app/WindowOwner.h"
 #include "bench/BenchProgram.h"
 #include "bench/BenchSupport.h"
-#include "catalogs/ListMode.h"
+#include "widgets/ListMode.h"
 #include "catalogs/TForm26.h"
 #include "catalogs/TForm3.h"
 #include "catalogs/TForm5.h"

@@ -2,9 +2,9 @@
 // (checks, duplicate count, insert, posting, journal re-read) on the bench
 // database, and the price list export of 10,000 operations against writing
 // the same cells as plain text.
-#include "app/AppLifetime.h"
-#include "app/DialogService.h"
-#include "app/TDataModule6.h"
+#include "widgets/AppLifetime.h"
+#include "widgets/DialogService.h"
+#include "db/TDataModule6.h"
 #include "app/WindowOwner.h"
 #include "bench/BenchProgram.h"
 #include "bench/BenchSupport.h"
@@ -12,7 +12,7 @@
 #include "catalogs/TForm4.h"
 #include "db/Command.h"
 #include "db/ConnectionText.h"
-#include "journal/DayPosting.h"
+#include "ledger/DayPosting.h"
 #include "journal/TForm1.h"
 #include "journal/TForm11.h"
 

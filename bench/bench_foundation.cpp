@@ -1,7 +1,8 @@
 // Opening the shared queries and switching client-side filters over a
 // generated year of data, against the server's own execution time.
-#include "app/DialogService.h"
-#include "app/TDataModule6.h"
+#include "db/ProcessLocale.h"
+#include "widgets/DialogService.h"
+#include "db/TDataModule6.h"
 #include "bench/BenchSupport.h"
 #include "db/ConnectionText.h"
 #include "db/FilterExpr.h"
@@ -14,7 +15,7 @@
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+    ProcessLocale::apply();
     WidgetDialogService dialogs;
     TDataModule6 dm(dialogs);
     dm.ADO_DB.setConnectionText(connectionText(Bench::database(), QStringLiteral("localhost")));

@@ -3,12 +3,13 @@
 // 200,000 shift records. Timed end to end and per table, against a plain
 // bulk copy (the server's COPY) of the same rows into the same tables in
 // one transaction, which is the server's own cost of writing them.
+#include "db/ProcessLocale.h"
 #include "bench/BenchSupport.h"
 #include "db/Command.h"
 #include "db/ConnectionText.h"
 #include "db/Database.h"
 #include "db/Dataset.h"
-#include "migration/LegacyImport.h"
+#include "ledger/LegacyImport.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -119,6 +120,7 @@ QString columnsOf(const Step& s)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
+    ProcessLocale::apply();
     Bench::FreshDatabase fresh(QStringLiteral("pw_bench_import"));
     QTemporaryDir dir;
     {

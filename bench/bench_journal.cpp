@@ -1,10 +1,10 @@
 // The journal over a generated year: switching the day (four shift
 // queries) and accepting a record, against the same statements on the
 // server alone.
-#include "app/AppLifetime.h"
-#include "app/DBGrid.h"
-#include "app/DialogService.h"
-#include "app/TDataModule6.h"
+#include "widgets/AppLifetime.h"
+#include "widgets/DBGrid.h"
+#include "widgets/DialogService.h"
+#include "db/TDataModule6.h"
 #include "app/WindowOwner.h"
 #include "bench/BenchProgram.h"
 #include "bench/BenchSupport.h"

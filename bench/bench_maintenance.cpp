@@ -2,16 +2,16 @@
 // journal, saving a record end to end (insert, posting of the day, the
 // journal re-read) and the average piece-rate calculation of a month, each
 // against the server's own time of its statements.
-#include "app/AppLifetime.h"
-#include "app/DialogService.h"
-#include "app/TDataModule6.h"
+#include "widgets/AppLifetime.h"
+#include "widgets/DialogService.h"
+#include "db/TDataModule6.h"
 #include "app/WindowOwner.h"
 #include "bench/BenchProgram.h"
 #include "bench/BenchSupport.h"
 #include "bench/PrintedDialogs.h"
 #include "db/Command.h"
-#include "journal/DayPosting.h"
-#include "timesheets/MaintenanceJournal.h"
+#include "ledger/DayPosting.h"
+#include "ledger/MaintenanceJournal.h"
 #include "timesheets/TForm24.h"
 #include "timesheets/TForm25.h"
 

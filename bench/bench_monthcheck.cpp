@@ -1,15 +1,15 @@
 // The month check over a generated year: the check of the last whole month
 // (its statements read into findings) and the window showing them,
 // each against the server's own time of the statements.
-#include "app/AppLifetime.h"
-#include "app/DialogService.h"
-#include "app/TDataModule6.h"
+#include "widgets/AppLifetime.h"
+#include "widgets/DialogService.h"
+#include "db/TDataModule6.h"
 #include "app/WindowOwner.h"
 #include "bench/BenchProgram.h"
 #include "bench/BenchSupport.h"
 #include "bench/PrintedDialogs.h"
 #include "db/SharedSql.h"
-#include "timesheets/MonthCheck.h"
+#include "ledger/MonthCheck.h"
 #include "timesheets/TForm30.h"
 
 #include <QApplication>

@@ -10,6 +10,7 @@
 // argument naming a folder the PDFs are kept there; with PW_BENCH_LISTING
 // set, beside each a listing of its laid-out pages (outside the timings),
 // for comparing the pages of two builds.
+#include "db/ProcessLocale.h"
 #include "bench/BenchSupport.h"
 #include "db/Command.h"
 #include "db/ConnectionText.h"
@@ -172,7 +173,7 @@ QHash<QString, QVariant> periodParams(const ReportLayout& layout, const QDate& f
 int main(int argc, char** argv)
 {
     QGuiApplication app(argc, argv);
-    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+    ProcessLocale::apply();
     QTemporaryDir scratch;
     const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : scratch.path();
     QDir().mkpath(folder);

@@ -2,14 +2,14 @@
 // timesheet and in each pay timesheet variant, rebuilding a month in both,
 // printing the month summary to PDF and exporting it to a workbook; each
 // against the server's own time of the same statements.
-#include "app/AppLifetime.h"
-#include "app/DialogService.h"
-#include "app/TDataModule6.h"
+#include "widgets/AppLifetime.h"
+#include "widgets/DialogService.h"
+#include "db/TDataModule6.h"
 #include "app/WindowOwner.h"
 #include "bench/BenchProgram.h"
 #include "bench/BenchSupport.h"
 #include "reports/engine/ReportEngine.h"
-#include "timesheets/MonthRebuild.h"
+#include "ledger/MonthRebuild.h"
 #include "timesheets/TForm19.h"
 #include "timesheets/TForm27.h"
 

@@ -1,8 +1,8 @@
-#include "app/WindowUtil.h"
+#include "widgets/WindowUtil.h"
 #include "catalogs/CatalogList.h"
-#include "app/DBGrid.h"
-#include "app/DialogService.h"
-#include "catalogs/EditorParts.h"
+#include "widgets/DBGrid.h"
+#include "widgets/DialogService.h"
+#include "widgets/EditorParts.h"
 #include "db/Dataset.h"
 #include "db/FilterExpr.h"
 

@@ -1,7 +1,7 @@
 #pragma once
-#include "app/AppContext.h"
+#include "widgets/AppContext.h"
 #include "catalogs/FilterKeys.h"
-#include "catalogs/ListMode.h"
+#include "widgets/ListMode.h"
 #include "db/DatasetModel.h"
 
 #include <QDialog>

@@ -1,9 +1,9 @@
 #include "catalogs/TForm2.h"
-#include "app/DialogService.h"
-#include "app/TDataModule6.h"
-#include "catalogs/CatalogSql.h"
-#include "catalogs/EditorParts.h"
-#include "catalogs/LookupCombo.h"
+#include "widgets/DialogService.h"
+#include "db/TDataModule6.h"
+#include "ledger/CatalogSql.h"
+#include "widgets/EditorParts.h"
+#include "widgets/LookupCombo.h"
 
 #include <QComboBox>
 #include <QFormLayout>

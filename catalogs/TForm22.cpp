@@ -1,10 +1,10 @@
 #include "catalogs/TForm22.h"
-#include "app/DBGrid.h"
-#include "app/DialogService.h"
-#include "app/TDataModule6.h"
-#include "catalogs/EditorParts.h"
+#include "widgets/DBGrid.h"
+#include "widgets/DialogService.h"
+#include "db/TDataModule6.h"
+#include "widgets/EditorParts.h"
 #include "catalogs/DecimalKeys.h"
-#include "catalogs/DigitKeys.h"
+#include "widgets/DigitKeys.h"
 #include "db/DbError.h"
 
 #include <QApplication>

@@ -1,8 +1,8 @@
 #include "catalogs/TForm29.h"
-#include "app/DialogService.h"
-#include "app/TDataModule6.h"
-#include "catalogs/CatalogSql.h"
-#include "catalogs/EditorParts.h"
+#include "widgets/DialogService.h"
+#include "db/TDataModule6.h"
+#include "ledger/CatalogSql.h"
+#include "widgets/EditorParts.h"
 #include "catalogs/TForm26.h"
 
 #include <QLineEdit>

@@ -1,8 +1,8 @@
 #include "catalogs/TForm3.h"
-#include "app/DialogService.h"
-#include "app/TDataModule6.h"
+#include "widgets/DialogService.h"
+#include "db/TDataModule6.h"
 #include "catalogs/DecimalKeys.h"
-#include "catalogs/ProductDelete.h"
+#include "ledger/ProductDelete.h"
 #include "catalogs/TForm7.h"
 
 #include <QHBoxLayout>

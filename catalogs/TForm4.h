@@ -1,8 +1,8 @@
 #pragma once
-#include "app/AppContext.h"
-#include "catalogs/ListMode.h"
+#include "widgets/AppContext.h"
+#include "widgets/ListMode.h"
 #include "db/Dataset.h"
-#include "reports/ExcelExporter.h"
+#include "widgets/ExcelExporter.h"
 
 #include <QDialog>
 #include <functional>

@@ -1,8 +1,8 @@
 #include "catalogs/TForm5.h"
-#include "app/DialogService.h"
-#include "app/TDataModule6.h"
+#include "widgets/DialogService.h"
+#include "db/TDataModule6.h"
 #include "catalogs/TForm2.h"
-#include "catalogs/WorkerDelete.h"
+#include "ledger/WorkerDelete.h"
 
 #include <QHBoxLayout>
 #include <QLineEdit>

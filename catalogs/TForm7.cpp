@@ -1,10 +1,10 @@
 #include "catalogs/TForm7.h"
-#include "app/DialogService.h"
-#include "app/TDataModule6.h"
-#include "catalogs/CatalogSql.h"
+#include "widgets/DialogService.h"
+#include "db/TDataModule6.h"
+#include "ledger/CatalogSql.h"
 #include "catalogs/DecimalKeys.h"
-#include "catalogs/EditorParts.h"
-#include "catalogs/LookupCombo.h"
+#include "widgets/EditorParts.h"
+#include "widgets/LookupCombo.h"
 
 #include <QComboBox>
 #include <QFormLayout>

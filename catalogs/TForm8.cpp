@@ -1,6 +1,6 @@
 #include "catalogs/TForm8.h"
-#include "app/DialogService.h"
-#include "app/TDataModule6.h"
+#include "widgets/DialogService.h"
+#include "db/TDataModule6.h"
 #include "catalogs/TForm9.h"
 
 #include <QHBoxLayout>

@@ -31,14 +31,4 @@ QVector<GridColumn> columns()
     };
 }
 
-bool isAccepted(const QString& mark)
-{
-    return mark == QLatin1String("ok") || mark == QStringLiteral("да");
-}
-
-QString toggledMark(const QString& mark)
-{
-    return isAccepted(mark) ? QStringLiteral("no") : QStringLiteral("ok");
-}
-
 } // namespace JournalGrid

@@ -1,10 +1,10 @@
 #include "journal/TForm1.h"
-#include "app/AppLifetime.h"
-#include "app/DBGrid.h"
-#include "app/DialogService.h"
-#include "app/TDataModule6.h"
-#include "app/VersionCheck.h"
-#include "app/WindowUtil.h"
+#include "widgets/AppLifetime.h"
+#include "widgets/DBGrid.h"
+#include "widgets/DialogService.h"
+#include "db/TDataModule6.h"
+#include "widgets/VersionCheck.h"
+#include "widgets/WindowUtil.h"
 #include "catalogs/TForm26.h"
 #include "catalogs/TForm3.h"
 #include "catalogs/TForm5.h"
@@ -12,8 +12,8 @@
 #include "db/Command.h"
 #include "db/ConnectionText.h"
 #include "journal/JournalGrid.h"
-#include "journal/MonthClosingView.h"
-#include "journal/RecordEntry.h"
+#include "widgets/MonthClosingView.h"
+#include "ledger/RecordEntry.h"
 #include "journal/TForm11.h"
 #include "migration/LegacyImportHost.h"
 #include "catalogs/TForm4.h"
@@ -205,7 +205,7 @@ bool TForm1::FormCreate(const QStringList& arguments)
         if (column.field != QLatin1String("ok"))
             return;
         const QString mark = DBGrid2->dataset()->valueAt(row, QStringLiteral("ok")).toString();
-        style.foreground = JournalGrid::isAccepted(mark) ? JournalGrid::kGreen : JournalGrid::kRed;
+        style.foreground = RecordEntry::isAccepted(mark) ? JournalGrid::kGreen : JournalGrid::kRed;
         style.bold = true;
     });
     RadioButton1->setChecked(true);
@@ -382,7 +382,7 @@ void TForm1::DBGrid2DblClick()
         Dataset& query = *currentShiftQuery;
         if (query.isEmpty())
             return;
-        const QString mark = JournalGrid::toggledMark(query.field(QStringLiteral("ok")).asString());
+        const QString mark = RecordEntry::toggledMark(query.field(QStringLiteral("ok")).asString());
         RecordEntry::setAcceptance(*m_dm, query.field(QStringLiteral("id")).asInt(), mark);
         const int row = query.recNo();
         query.close();

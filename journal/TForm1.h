@@ -1,6 +1,6 @@
 #pragma once
-#include "app/AppContext.h"
-#include "app/LoginCodes.h"
+#include "widgets/AppContext.h"
+#include "ledger/LoginCodes.h"
 
 #include <QDialog>
 #include <QDate>

@@ -1,6 +1,6 @@
 #pragma once
-#include "app/AppContext.h"
-#include "catalogs/ListMode.h"
+#include "widgets/AppContext.h"
+#include "widgets/ListMode.h"
 #include "db/Command.h"
 
 #include <QDate>

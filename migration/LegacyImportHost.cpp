@@ -1,6 +1,6 @@
 #include "migration/LegacyImportHost.h"
-#include "app/DialogService.h"
-#include "app/WindowUtil.h"
+#include "widgets/DialogService.h"
+#include "widgets/WindowUtil.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

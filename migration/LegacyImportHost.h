@@ -1,7 +1,7 @@
 #pragma once
 #include "db/Command.h"
 #include "db/Database.h"
-#include "migration/LegacyImport.h"
+#include "ledger/LegacyImport.h"
 
 #include <QObject>
 

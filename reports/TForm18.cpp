@@ -1,9 +1,9 @@
 #include "reports/TForm18.h"
-#include "app/DialogService.h"
-#include "app/TDataModule6.h"
-#include "app/WindowUtil.h"
+#include "widgets/DialogService.h"
+#include "db/TDataModule6.h"
+#include "widgets/WindowUtil.h"
 #include "reports/engine/NumberFormat.h"
-#include "reports/engine/ReportPreview.h"
+#include "widgets/ReportPreview.h"
 
 #include <QCoreApplication>
 #include <QDateEdit>

@@ -1,7 +1,7 @@
 #pragma once
-#include "app/AppContext.h"
+#include "widgets/AppContext.h"
 #include "db/Dataset.h"
-#include "reports/ExcelExporter.h"
+#include "widgets/ExcelExporter.h"
 #include "reports/TForm16.h"
 #include "reports/TForm17.h"
 #include "reports/TForm20.h"

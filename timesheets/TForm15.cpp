@@ -1,7 +1,7 @@
 #include "timesheets/TForm15.h"
 #include "reports/ReportLayout.h"
 #include "reports/engine/DatasetSource.h"
-#include "timesheets/TimesheetSql.h"
+#include "ledger/TimesheetSql.h"
 
 #include <QStringList>
 

@@ -1,12 +1,12 @@
 #include "timesheets/TForm19.h"
-#include "journal/MonthClosingView.h"
-#include "app/DBGrid.h"
-#include "app/DialogService.h"
-#include "app/TDataModule6.h"
-#include "app/WindowUtil.h"
+#include "widgets/MonthClosingView.h"
+#include "widgets/DBGrid.h"
+#include "widgets/DialogService.h"
+#include "db/TDataModule6.h"
+#include "widgets/WindowUtil.h"
 #include "journal/TForm1.h"
-#include "reports/engine/ReportPreview.h"
-#include "timesheets/MonthControls.h"
+#include "widgets/ReportPreview.h"
+#include "widgets/MonthControls.h"
 
 #include <QApplication>
 #include <QComboBox>

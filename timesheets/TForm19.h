@@ -1,8 +1,8 @@
 #pragma once
-#include "app/AppContext.h"
+#include "widgets/AppContext.h"
 #include "db/DatasetModel.h"
-#include "reports/ExcelExporter.h"
-#include "timesheets/MonthRange.h"
+#include "widgets/ExcelExporter.h"
+#include "ledger/MonthRange.h"
 #include "timesheets/TForm15.h"
 
 #include <QDate>

@@ -1,7 +1,7 @@
 #pragma once
-#include "app/AppContext.h"
+#include "widgets/AppContext.h"
 #include "db/Dataset.h"
-#include "timesheets/MaintenanceEntry.h"
+#include "ledger/MaintenanceEntry.h"
 
 #include <QDialog>
 #include <optional>

@@ -1,11 +1,11 @@
 #include "timesheets/TForm25.h"
-#include "app/DBGrid.h"
-#include "app/DialogService.h"
-#include "app/TDataModule6.h"
-#include "app/WindowUtil.h"
-#include "catalogs/EditorParts.h"
-#include "journal/MonthClosingView.h"
-#include "timesheets/MaintenanceJournal.h"
+#include "widgets/DBGrid.h"
+#include "widgets/DialogService.h"
+#include "db/TDataModule6.h"
+#include "widgets/WindowUtil.h"
+#include "widgets/EditorParts.h"
+#include "widgets/MonthClosingView.h"
+#include "ledger/MaintenanceJournal.h"
 #include "timesheets/TForm24.h"
 
 #include <QCalendarWidget>

@@ -1,14 +1,14 @@
 #include "timesheets/TForm27.h"
-#include "journal/MonthClosingView.h"
-#include "app/DBGrid.h"
-#include "app/DialogService.h"
-#include "app/TDataModule6.h"
-#include "app/WindowUtil.h"
-#include "catalogs/LookupCombo.h"
+#include "widgets/MonthClosingView.h"
+#include "widgets/DBGrid.h"
+#include "widgets/DialogService.h"
+#include "db/TDataModule6.h"
+#include "widgets/WindowUtil.h"
+#include "widgets/LookupCombo.h"
 #include "journal/TForm1.h"
-#include "reports/ExcelExporter.h"
-#include "timesheets/MonthControls.h"
-#include "timesheets/TimesheetSql.h"
+#include "widgets/ExcelExporter.h"
+#include "widgets/MonthControls.h"
+#include "ledger/TimesheetSql.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -1,7 +1,7 @@
 #pragma once
-#include "app/AppContext.h"
+#include "widgets/AppContext.h"
 #include "db/Dataset.h"
-#include "timesheets/MonthRange.h"
+#include "ledger/MonthRange.h"
 
 #include <QDate>
 #include <QDialog>

@@ -1,10 +1,10 @@
 #include "timesheets/TForm30.h"
-#include "app/DialogService.h"
-#include "app/TDataModule6.h"
-#include "app/WindowUtil.h"
-#include "journal/MonthClosing.h"
-#include "journal/MonthClosingView.h"
-#include "timesheets/MonthControls.h"
+#include "widgets/DialogService.h"
+#include "db/TDataModule6.h"
+#include "widgets/WindowUtil.h"
+#include "ledger/MonthClosing.h"
+#include "widgets/MonthClosingView.h"
+#include "widgets/MonthControls.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>

@@ -1,8 +1,8 @@
 #pragma once
-#include "app/AppContext.h"
-#include "app/LoginCodes.h"
-#include "journal/MonthClosing.h"
-#include "timesheets/MonthCheck.h"
+#include "widgets/AppContext.h"
+#include "ledger/LoginCodes.h"
+#include "ledger/MonthClosing.h"
+#include "ledger/MonthCheck.h"
 
 #include <QDate>
 #include <QDialog>

@@ -10,18 +10,26 @@ packages=(
   unixodbc unixodbc-dev odbc-postgresql libsqliteodbc
   postgresql postgresql-client postgresql-server-dev-15
   libxlsxwriter-dev libgtest-dev googletest
-  fonts-dejavu-core xvfb x11-apps imagemagick poppler-utils xdg-utils unzip
+  locales fonts-dejavu-core xvfb x11-apps imagemagick poppler-utils xdg-utils unzip
 )
 
+sudo=""; [ "$(id -u)" -ne 0 ] && sudo="sudo"
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
 if [ ${#missing[@]} -gt 0 ]; then
   echo "Installing: ${missing[*]}"
-  sudo=""; [ "$(id -u)" -ne 0 ] && sudo="sudo"
   $sudo apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
+fi
+
+# The workshop's desktops speak Russian: the tests start the program under
+# ru_RU.UTF-8 as well as under no language setting.
+if ! locale -a 2>/dev/null | grep -qix 'ru_RU\.utf-\?8'; then
+  $sudo sed -i 's/^# *\(ru_RU\.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+  grep -q '^ru_RU\.UTF-8 UTF-8' /etc/locale.gen || echo 'ru_RU.UTF-8 UTF-8' | $sudo tee -a /etc/locale.gen >/dev/null
+  $sudo locale-gen >/dev/null
 fi
 
 build=${BUILD_DIR:-$top/build}

@@ -36,4 +36,10 @@ fi
 pg_drop_stale_test_databases
 
 cd "${BUILD_DIR:-$top/build}"
-ctest --output-on-failure -j"$(nproc)" "$@"
+status=0
+ctest --output-on-failure -j"$(nproc)" "$@" || status=1
+# Once more as cron, services and bare ssh sessions start the program: no
+# language setting, so the C library's character set is plain ASCII.
+echo "The tests again under LANG=C, without LC_ALL and LC_CTYPE:"
+env -u LC_ALL -u LC_CTYPE -u LANGUAGE LANG=C ctest --output-on-failure -j"$(nproc)" "$@" || status=1
+exit $status

@@ -1,7 +1,7 @@
 // The program against a server of the test's own that really stops and
 // starts again while the program runs.
-#include "app/TDataModule6.h"
-#include "app/VersionCheck.h"
+#include "db/TDataModule6.h"
+#include "widgets/VersionCheck.h"
 #include "app/WindowOwner.h"
 #include "catalogs/TForm2.h"
 #include "catalogs/TForm26.h"

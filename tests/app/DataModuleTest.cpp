@@ -1,4 +1,4 @@
-#include "app/TDataModule6.h"
+#include "db/TDataModule6.h"
 #include "db/DbError.h"
 #include "tests/support/TestApp.h"
 

@@ -1,4 +1,4 @@
-#include "app/TDataModule6.h"
+#include "db/TDataModule6.h"
 #include "app/TForm23.h"
 #include "app/WindowOwner.h"
 #include "db/Command.h"

@@ -1,6 +1,6 @@
-#include "app/TDataModule6.h"
+#include "db/TDataModule6.h"
 #include "app/TForm23.h"
-#include "app/VersionCheck.h"
+#include "widgets/VersionCheck.h"
 #include "app/WindowOwner.h"
 #include "journal/TForm1.h"
 #include "tests/support/TestApp.h"

@@ -1,6 +1,6 @@
 #pragma once
-#include "app/DBGrid.h"
-#include "app/TDataModule6.h"
+#include "widgets/DBGrid.h"
+#include "db/TDataModule6.h"
 #include "app/WindowOwner.h"
 #include "journal/TForm1.h"
 #include "tests/support/TestApp.h"

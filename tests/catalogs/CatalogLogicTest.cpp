@@ -1,16 +1,16 @@
 // The catalogs' logic that needs no window: the keys of the filter fields
 // and of the decimal field, the delete cascade's questions and date, and
 // the statements the editors run.
-#include "app/TDataModule6.h"
-#include "catalogs/CatalogSql.h"
+#include "db/TDataModule6.h"
+#include "ledger/CatalogSql.h"
 #include "catalogs/DecimalKeys.h"
 #include "catalogs/FilterKeys.h"
-#include "catalogs/LookupCombo.h"
-#include "catalogs/ProductDelete.h"
+#include "widgets/LookupCombo.h"
+#include "ledger/ProductDelete.h"
 #include "db/Command.h"
 #include "db/DbError.h"
-#include "journal/DayPosting.h"
-#include "journal/RecordEntry.h"
+#include "ledger/DayPosting.h"
+#include "ledger/RecordEntry.h"
 #include "tests/journal/JournalFixture.h"
 #include "tests/support/TestApp.h"
 

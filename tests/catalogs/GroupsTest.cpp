@@ -1,6 +1,6 @@
 // The nomenclature groups list (catalog and the maintenance editor's
 // picker) and the group editor.
-#include "catalogs/ListMode.h"
+#include "widgets/ListMode.h"
 #include "catalogs/TForm26.h"
 #include "catalogs/TForm29.h"
 #include "tests/catalogs/CatalogFixture.h"

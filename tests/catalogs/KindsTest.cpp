@@ -1,6 +1,6 @@
 // The operation kinds list (catalog and the price editor's picker) and
 // the kind editor.
-#include "catalogs/ListMode.h"
+#include "widgets/ListMode.h"
 #include "catalogs/TForm8.h"
 #include "catalogs/TForm9.h"
 #include "db/DbError.h"

@@ -1,7 +1,7 @@
 // The products list (catalog and the price editor's picker), the product
 // editor and the delete cascade.
-#include "catalogs/ListMode.h"
-#include "catalogs/ProductDelete.h"
+#include "widgets/ListMode.h"
+#include "ledger/ProductDelete.h"
 #include "catalogs/TForm3.h"
 #include "catalogs/TForm7.h"
 #include "db/DbError.h"

@@ -1,10 +1,10 @@
 // The workers list (catalog and pickers) and the worker editor.
-#include "catalogs/ListMode.h"
+#include "widgets/ListMode.h"
 #include "catalogs/TForm2.h"
 #include "catalogs/TForm5.h"
-#include "catalogs/WorkerDelete.h"
+#include "ledger/WorkerDelete.h"
 #include "db/DbError.h"
-#include "journal/MonthClosing.h"
+#include "ledger/MonthClosing.h"
 #include "tests/catalogs/CatalogFixture.h"
 
 #include <QAction>

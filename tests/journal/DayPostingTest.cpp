@@ -1,6 +1,6 @@
-#include "app/TDataModule6.h"
+#include "db/TDataModule6.h"
 #include "db/DbError.h"
-#include "journal/DayPosting.h"
+#include "ledger/DayPosting.h"
 #include "tests/journal/JournalFixture.h"
 
 #include <QCoreApplication>

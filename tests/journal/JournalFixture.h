@@ -1,5 +1,5 @@
 #pragma once
-#include "app/TDataModule6.h"
+#include "db/TDataModule6.h"
 #include "db/Command.h"
 #include "tests/support/TestApp.h"
 

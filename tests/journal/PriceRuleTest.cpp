@@ -1,7 +1,7 @@
 // The price of a shift record and how prices and sums are rounded and shown,
 // and what the record editor takes for complete input.
-#include "journal/PriceRule.h"
-#include "journal/RecordEntry.h"
+#include "ledger/PriceRule.h"
+#include "ledger/RecordEntry.h"
 
 #include <QDate>
 #include <limits>

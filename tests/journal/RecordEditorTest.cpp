@@ -1,12 +1,12 @@
 // The shift record editor opened from the journal: pickers, the price, the
 // checks, the insert or update with its posting, and the journal re-read.
-#include "app/DBGrid.h"
-#include "app/TDataModule6.h"
+#include "widgets/DBGrid.h"
+#include "db/TDataModule6.h"
 #include "app/WindowOwner.h"
 #include "catalogs/TForm4.h"
 #include "catalogs/TForm5.h"
 #include "db/DbError.h"
-#include "journal/DayPosting.h"
+#include "ledger/DayPosting.h"
 #include "journal/TForm1.h"
 #include "journal/TForm11.h"
 #include "tests/journal/JournalFixture.h"

@@ -1,8 +1,8 @@
 // Saving and deleting shift records apart from the editor window: what is
 // refused before anything is written, and two copies of the program
 // writing at the same moment.
-#include "app/TDataModule6.h"
-#include "journal/RecordEntry.h"
+#include "db/TDataModule6.h"
+#include "ledger/RecordEntry.h"
 #include "tests/journal/JournalFixture.h"
 
 #include <gtest/gtest.h>

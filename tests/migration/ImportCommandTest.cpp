@@ -1,4 +1,4 @@
-#include "migration/ImportCommand.h"
+#include "app/ImportCommand.h"
 #include "tests/migration/LegacyFixture.h"
 
 #include <QProcess>

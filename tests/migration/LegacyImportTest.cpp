@@ -1,5 +1,5 @@
 #include "db/ConnectionText.h"
-#include "migration/LegacyImport.h"
+#include "ledger/LegacyImport.h"
 #include "tests/migration/LegacyFixture.h"
 
 #include <QProcess>

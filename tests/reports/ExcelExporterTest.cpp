@@ -1,4 +1,4 @@
-#include "reports/ExcelExporter.h"
+#include "widgets/ExcelExporter.h"
 #include "tests/reports/XlsxReader.h"
 #include "tests/support/ScriptedDialogs.h"
 

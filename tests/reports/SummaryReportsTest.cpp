@@ -1,5 +1,5 @@
-#include "app/LoginCodes.h"
-#include "app/TDataModule6.h"
+#include "ledger/LoginCodes.h"
+#include "db/TDataModule6.h"
 #include "app/TForm23.h"
 #include "app/WindowOwner.h"
 #include "db/DbError.h"

@@ -1,4 +1,4 @@
-#include "reports/Workbook.h"
+#include "reports/engine/Workbook.h"
 #include "tests/reports/XlsxReader.h"
 
 #include <QDir>

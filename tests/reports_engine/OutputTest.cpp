@@ -2,7 +2,7 @@
 
 #include "db/Dataset.h"
 #include "reports/engine/DatasetSource.h"
-#include "reports/engine/ReportPreview.h"
+#include "widgets/ReportPreview.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/TestDatabase.h"
 

@@ -1,6 +1,6 @@
 #pragma once
-#include "app/AppLifetime.h"
-#include "app/DialogService.h"
+#include "widgets/AppLifetime.h"
+#include "widgets/DialogService.h"
 
 #include <QDialog>
 #include <QString>

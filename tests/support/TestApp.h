@@ -1,5 +1,5 @@
 #pragma once
-#include "app/AppContext.h"
+#include "widgets/AppContext.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/TestDatabase.h"
 

@@ -2,7 +2,7 @@
 // month's average-piecework records get the worker's piece earnings per
 // hour on their group, with the record's own day-off and night factors.
 #include "tests/timesheets/MaintenanceFixture.h"
-#include "timesheets/MaintenanceJournal.h"
+#include "ledger/MaintenanceJournal.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 // The maintenance record editor opened from the maintenance works journal:
 // pickers, kinds and prices, the checks, the insert or update with the
 // posting of the day, and the journal re-read.
-#include "journal/DayPosting.h"
+#include "ledger/DayPosting.h"
 #include "tests/timesheets/MaintenanceFixture.h"
-#include "timesheets/MaintenanceEntry.h"
+#include "ledger/MaintenanceEntry.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -1,6 +1,6 @@
 #pragma once
-#include "app/DBGrid.h"
-#include "app/TDataModule6.h"
+#include "widgets/DBGrid.h"
+#include "db/TDataModule6.h"
 #include "app/WindowOwner.h"
 #include "catalogs/TForm26.h"
 #include "catalogs/TForm5.h"

@@ -2,11 +2,11 @@
 // list, the day-off rule of the date picker, deletion with its posting, and
 // what each role may use.
 #include "app/TForm23.h"
-#include "journal/DayPosting.h"
+#include "ledger/DayPosting.h"
 #include "tests/journal/JournalFixture.h"
 #include "tests/timesheets/MaintenanceFixture.h"
-#include "timesheets/MaintenanceEntry.h"
-#include "timesheets/MaintenanceJournal.h"
+#include "ledger/MaintenanceEntry.h"
+#include "ledger/MaintenanceJournal.h"
 
 #include <QApplication>
 #include <QHeaderView>

@@ -2,14 +2,14 @@
 // the timesheet days and rows, and the window that lists the findings and
 // leads to the records behind them (or tells where they are when the
 // journals cannot show them).
-#include "app/DBGrid.h"
+#include "widgets/DBGrid.h"
 #include "db/DbError.h"
 #include "db/SharedSql.h"
-#include "journal/DayPosting.h"
-#include "journal/MonthClosing.h"
-#include "timesheets/MaintenanceJournal.h"
+#include "ledger/DayPosting.h"
+#include "ledger/MonthClosing.h"
+#include "ledger/MaintenanceJournal.h"
 #include "timesheets/TForm19.h"
-#include "timesheets/MonthCheck.h"
+#include "ledger/MonthCheck.h"
 #include "timesheets/TForm25.h"
 #include "timesheets/TForm30.h"
 #include "tests/timesheets/MonthEndFixture.h"

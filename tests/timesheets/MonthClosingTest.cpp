@@ -2,17 +2,17 @@
 // nothing, and works again once the month is open; the refusal is decided
 // inside the writing transaction, so a month closed by another copy a
 // moment ago is respected; only full access closes and opens.
-#include "catalogs/ProductDelete.h"
-#include "journal/DayPosting.h"
-#include "journal/MonthClosing.h"
-#include "journal/RecordEntry.h"
+#include "ledger/ProductDelete.h"
+#include "ledger/DayPosting.h"
+#include "ledger/MonthClosing.h"
+#include "ledger/RecordEntry.h"
 #include "journal/TForm11.h"
 #include "catalogs/TForm4.h"
 #include "catalogs/TForm5.h"
-#include "timesheets/MaintenanceEntry.h"
-#include "timesheets/MaintenanceJournal.h"
-#include "timesheets/MonthCheck.h"
-#include "timesheets/MonthRebuild.h"
+#include "ledger/MaintenanceEntry.h"
+#include "ledger/MaintenanceJournal.h"
+#include "ledger/MonthCheck.h"
+#include "ledger/MonthRebuild.h"
 #include "timesheets/TForm30.h"
 #include "tests/timesheets/MonthEndFixture.h"
 

@@ -1,5 +1,5 @@
 #pragma once
-#include "app/TDataModule6.h"
+#include "db/TDataModule6.h"
 #include "app/WindowOwner.h"
 #include "journal/TForm1.h"
 #include "tests/timesheets/TimesheetFixture.h"

@@ -1,4 +1,4 @@
-#include "timesheets/MonthRange.h"
+#include "ledger/MonthRange.h"
 #include "timesheets/TForm19.h"
 
 #include <gtest/gtest.h>

@@ -1,9 +1,9 @@
-#include "app/TDataModule6.h"
+#include "db/TDataModule6.h"
 #include "db/Command.h"
 #include "db/DbError.h"
-#include "journal/DayPosting.h"
+#include "ledger/DayPosting.h"
 #include "tests/timesheets/TimesheetFixture.h"
-#include "timesheets/MonthRebuild.h"
+#include "ledger/MonthRebuild.h"
 
 #include <gtest/gtest.h>
 #include <thread>

@@ -1,5 +1,5 @@
-#include "app/DBGrid.h"
-#include "app/TDataModule6.h"
+#include "widgets/DBGrid.h"
+#include "db/TDataModule6.h"
 #include "app/WindowOwner.h"
 #include "db/DbError.h"
 #include "journal/TForm1.h"

@@ -1,0 +1,91 @@
+#pragma once
+#include "reports/engine/Workbook.h"
+
+#include <QDateTime>
+#include <QString>
+#include <functional>
+#include <memory>
+
+class DialogService;
+class QWidget;
+
+// The one component through which the program writes tables for a
+// spreadsheet application. Open starts a new workbook in memory, the writes
+// fill its cells (sheet, column and row counted from 1), and SetVisible(true)
+// writes the workbook as a new .xlsx file into the export folder and hands
+// it to the desktop's spreadsheet application. Results are 1 for success and
+// -1 for failure; every failure has been shown to the user in a box by then.
+class ExcelExporter {
+public:
+    // Opens a written workbook for the user; false when nothing could.
+    using Opener = std::function<bool(const QString& filePath)>;
+    using Clock = std::function<QDateTime()>;
+
+    explicit ExcelExporter(DialogService& dialogs, QWidget* parent = nullptr);
+    ~ExcelExporter();
+    ExcelExporter(const ExcelExporter&) = delete;
+    ExcelExporter& operator=(const ExcelExporter&) = delete;
+
+    // Starts a new workbook, replacing the one held before. `exportName`
+    // names the file written later ("Книга" when empty). Reading an existing
+    // file is not supported: a non-empty file name is refused.
+    int Open(const QString& fileName, const QString& exportName = QString());
+    // true writes the workbook (when it changed since it was last written) as
+    // a new file and opens it for the user. Nothing happens without a workbook
+    // or with false. -1 only when the file could not be written.
+    int SetVisible(bool visible);
+    // A number cell for a number, and for a text that reads as a number
+    // ("12,5", "-3", "1.25"; not "0042", "1 000" or "12 кг") unless the cell
+    // has the text format; any other text is a text cell. An empty text
+    // leaves the cell as it was. The cell keeps its format.
+    int WriteCell(int sheet, int column, int row, const QString& text);
+    int WriteCell(int sheet, int column, int row, double number);
+    // As WriteCell, and: asText gives the cell the text format "@" (a number
+    // or a text that reads as one is then kept as text), autofit fits the column's width
+    // to its content, and bold sets or clears bold.
+    int WriteCellFormatted(int sheet, int column, int row, const QString& text, bool asText, bool autofit,
+                           bool bold);
+    int WriteCellFormatted(int sheet, int column, int row, double number, bool asText, bool autofit, bool bold);
+
+    // The folder the files go to: the one set here, else the environment
+    // variable PW_EXPORT_DIR, else "Экспорт" in the user's documents folder.
+    // It is created when missing.
+    void setExportFolder(const QString& folder) { m_folder = folder; }
+    QString exportFolder() const;
+    static QString defaultExportFolder();
+
+    void setOpener(Opener opener) { m_opener = std::move(opener); }
+    void setClock(Clock clock) { m_clock = std::move(clock); }
+    // The program's opener: the desktop's application for .xlsx files.
+    static bool openWithDesktop(const QString& filePath);
+
+    // The workbook being filled (nullptr before the first successful Open).
+    const Workbook* workbook() const { return m_book.get(); }
+    // The file written by the last SetVisible(true), if any.
+    const QString& lastFile() const { return m_lastFile; }
+
+    // The name a workbook gets without a counter: the export's name, made
+    // safe for a file name, and the time.
+    static QString baseFileName(const QString& exportName, const QDateTime& time);
+
+private:
+    struct Format {
+        bool apply = false;
+        bool asText = false;
+        bool autofit = false;
+        bool bold = false;
+    };
+    int write(int sheet, int column, int row, const Format& format, bool valueFits,
+              const std::function<void(Sheet&, int, int)>& setValue);
+    QString writeNewFile();
+
+    DialogService& m_dialogs;
+    QWidget* m_parent;
+    std::unique_ptr<Workbook> m_book;
+    QString m_name;
+    bool m_changed = false;
+    QString m_folder;
+    QString m_lastFile;
+    Opener m_opener;
+    Clock m_clock;
+};
