@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QLocale>
 #include <clocale>
+#include <cstdlib>
 #include <langinfo.h>
 
 namespace ProcessLocale {
@@ -13,6 +14,26 @@ bool utf8Ctype()
 {
     const QByteArray set = QByteArray(nl_langinfo(CODESET)).toUpper();
     return set == "UTF-8" || set == "UTF8";
+}
+
+// The categories LC_ALL stands for when it is set.
+const char* const kCategories[] = {"LC_COLLATE", "LC_MESSAGES", "LC_MONETARY", "LC_NUMERIC", "LC_TIME",
+                                   "LC_ADDRESS", "LC_IDENTIFICATION", "LC_MEASUREMENT", "LC_NAME",
+                                   "LC_PAPER", "LC_TELEPHONE"};
+
+// The environment says the same character type, since a driver takes it
+// from there again (the PostgreSQL driver calls setlocale(LC_CTYPE, "") on
+// every connection): LC_ALL, which would outrank LC_CTYPE, is handed down to
+// the other categories it stood for.
+void exportCtype(const char* ctype)
+{
+    if (const char* all = std::getenv("LC_ALL"); all && *all) {
+        const QByteArray value(all);
+        for (const char* category : kCategories)
+            setenv(category, value.constData(), 1);
+        unsetenv("LC_ALL");
+    }
+    setenv("LC_CTYPE", ctype, 1);
 }
 
 } // namespace
@@ -28,8 +49,13 @@ const char* apply()
             name.truncate(cut);
         if (const auto cut = name.indexOf('@'); cut >= 0)
             name.truncate(cut);
-        if (!std::setlocale(LC_CTYPE, (name + ".UTF-8").constData()) && !std::setlocale(LC_CTYPE, "C.UTF-8"))
-            std::setlocale(LC_CTYPE, "C.utf8");
+        const char* chosen = std::setlocale(LC_CTYPE, (name + ".UTF-8").constData());
+        if (!chosen)
+            chosen = std::setlocale(LC_CTYPE, "C.UTF-8");
+        if (!chosen)
+            chosen = std::setlocale(LC_CTYPE, "C.utf8");
+        if (chosen)
+            exportCtype(QByteArray(chosen).constData());
     }
     // Numbers pass between the drivers and the program as text with a
     // decimal point; the program formats its own with QLocale.

@@ -7,8 +7,9 @@ namespace ProcessLocale {
 
 // Once the Qt application object exists (its constructor takes the
 // environment's locale): switches the C library's character type to UTF-8
-// when the environment's is not, so that the ODBC drivers' narrow texts are
-// UTF-8, keeps the C library's numbers with a decimal point (the drivers
+// when the environment's is not (and says so in the environment too, which
+// drivers read again and child processes inherit), so that the ODBC drivers'
+// narrow texts are UTF-8, keeps the C library's numbers with a decimal point (the drivers
 // convert numbers with it) and makes Russian the default number and date
 // conventions of the program's own texts.
 // Returns the character type in force afterwards.

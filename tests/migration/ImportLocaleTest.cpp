@@ -4,6 +4,7 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <gtest/gtest.h>
+#include <ostream>
 
 namespace {
 
@@ -22,6 +23,11 @@ const Environment kEnvironments[] = {
     {"C_UTF8", {"LANG=C.UTF-8"}},
     {"ru_RU_UTF8", {"LANG=ru_RU.UTF-8"}},   // the workshop's desktops (installed by the set-up)
 };
+
+void PrintTo(const Environment& e, std::ostream* os)
+{
+    *os << e.name;
+}
 
 class ImportLocaleTest : public ::testing::TestWithParam<Environment> {
 protected:
@@ -60,8 +66,10 @@ TEST_P(ImportLocaleTest, CyrillicQuotesAndDecimalsArriveIntactAndTheOutputIsUtf8
                   .toString(),
               "Иванов И.И.|ул. Ленина, 1;Петров П.П.|;О'Брайен Д.|пер. Тихий;Без записей Б.Б.|;"
               "Щукин-Ёлкин «Бригадир» Ю.Я.|д. 7, кв. \"12\"");
-    EXPECT_EQ(target.scalar("select string_agg(fio, ';' order by id) from accounts_dep.person where id > 0").toString(),
-              "Иванов И.И.;Петров П.П.;О'Брайен Д.;Без записей Б.Б.;Щукин-Ёлкин «Бригадир» Ю.Я.");
+    // The workers catalog gets the workers with records.
+    EXPECT_EQ(target.scalar("select string_agg(fio, ';' order by id) from accounts_dep.person where id between 1 and 5")
+                  .toString(),
+              "Иванов И.И.;Петров П.П.;О'Брайен Д.");
     EXPECT_EQ(target.scalar("select string_agg(vid, ';' order by id) from accounts_dep.vid_oper where id in (1, 2)").toString(),
               "Резка;Окраска КРАСКА");
     EXPECT_EQ(target.scalar("select price::text from accounts_dep.norm where o_id = 100").toString(), "12.45");
