@@ -219,7 +219,7 @@ void report(TDataModule6& dm, const Options& o, QTextStream& out)
 void timesheet(TDataModule6& dm, const Options& o, QTextStream& out)
 {
     const TimesheetKind& kind = *timesheetKind(o.kind);
-    const QString title = QString::fromUtf8(kind.title) + QStringLiteral(" за ") + TimesheetExport::periodText(o.month);
+    const QString title = QString::fromUtf8(kind.title) + QStringLiteral(", ") + TimesheetExport::periodText(o.month);
     if (!kind.sql) {
         TForm15 print(dm.ADO_DB);
         TimesheetSql::bindPrintMonth(print.H_Tabel, o.month);

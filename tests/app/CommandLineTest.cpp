@@ -247,6 +247,15 @@ TEST_F(CommandLineMonthTest, TimesheetsAreTheWindowsPrintAndExports)
         EXPECT_TRUE(run.err.contains("нет печатной формы")) << run.err.toStdString();
         EXPECT_FALSE(QFileInfo::exists(pdf));
     }
+    // A file of the same name is replaced whole; a folder that is not there is a failure.
+    run = runProgram(withDatabase({"--timesheet", "all", "--month", "2026-04", "--xlsx", dir.filePath("all.xlsx")}));
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(cells(dir.filePath("all.xlsx")).contains("A1=t@b:Апрель 2026"));
+    run = runProgram(withDatabase({"--timesheet", "all", "--month", "2026-04", "--xlsx", dir.filePath("нет/all.xlsx")}));
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.startsWith("Не удалось записать файл \"" + dir.filePath("нет/all.xlsx"))) << run.err.toStdString();
+    // Nothing is left of the files being written.
+    EXPECT_TRUE(filesIn(dir).filter(QRegularExpression("^\\.")).isEmpty()) << filesIn(dir).join(' ').toStdString();
     EXPECT_EQ(monthData(t.database), before);
 }
 
