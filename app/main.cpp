@@ -5,6 +5,7 @@
 #include "app/TForm23.h"
 #include "app/WindowOwner.h"
 #include "app/ImportCommand.h"
+#include "app/CommandLine.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -57,6 +58,10 @@ int main(int argc, char* argv[])
         QTextStream err(stderr);
         return ImportCommand::run(app.arguments().mid(2), out, err);
     }
+    // piecework --check-month, --report, --timesheet, --help: the month's
+    // work without a window (see CommandLine).
+    if (argc > 1 && CommandLine::isCommand(QString::fromLocal8Bit(argv[1])))
+        return CommandLine::main(argc, argv);
     WidgetDialogService dialogs;
     Application app(argc, argv, dialogs);
     ProcessLocale::apply();

@@ -579,6 +579,11 @@ Field Dataset::field(const QString& name) const
     return Field(m_rows.at(m_view.at(m_current)).at(column), name);
 }
 
+Field Dataset::fieldAt(int row, const QString& name) const
+{
+    return Field(valueAt(row, columnOrThrow(name)), name);
+}
+
 QVariant Dataset::valueAt(int row, int column) const
 {
     if (row < 0 || row >= m_view.size() || column < 0 || column >= m_fields.size())

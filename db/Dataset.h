@@ -86,6 +86,9 @@ public:
     int fieldIndex(const QString& name) const;   // -1 when absent
     bool hasField(const QString& name) const { return fieldIndex(name) >= 0; }
     Field field(const QString& name) const;      // of the current row
+    // The field of a visible row (0-based) without moving the current row;
+    // an unknown name throws as field() does.
+    Field fieldAt(int row, const QString& name) const;
     QVariant value(const QString& name) const { return field(name).value(); }
     QVariant valueAt(int row, int column) const;  // row: 0-based visible row
     QVariant valueAt(int row, const QString& name) const;

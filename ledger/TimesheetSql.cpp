@@ -1,4 +1,6 @@
 #include "ledger/TimesheetSql.h"
+#include "db/Dataset.h"
+#include "ledger/MonthRange.h"
 
 #include <QStringList>
 
@@ -88,6 +90,24 @@ QString allPrice()
 QString qYear()
 {
     return QStringLiteral("select distinct ht.year from accounts_dep.h_tabel ht order by year");
+}
+
+void bindPayMonth(Dataset& q, const MonthRange& month, int pairs)
+{
+    // Odd d_date* the next month's first day, even ones the month's first day.
+    const bool known = month.year > 0;
+    for (int i = 1; i <= 2 * pairs; ++i) {
+        const QDate bound = i % 2 == 1 ? month.next() : month.first();
+        q.setParam(QStringLiteral("d_date%1").arg(i), known ? QVariant(bound) : QVariant(QMetaType(QMetaType::QDate)));
+    }
+    q.setParam(QStringLiteral("i_month"), month.month);
+    q.setParam(QStringLiteral("i_year"), known ? QVariant(month.year) : QVariant(QMetaType(QMetaType::Int)));
+}
+
+void bindPrintMonth(Dataset& q, const MonthRange& month)
+{
+    q.setParam(QStringLiteral("mnth"), month.month);
+    q.setParam(QStringLiteral("yea"), month.year);
 }
 
 } // namespace TimesheetSql

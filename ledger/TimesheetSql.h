@@ -1,6 +1,9 @@
 #pragma once
 #include <QString>
 
+class Dataset;
+struct MonthRange;
+
 // The statement texts of the month timesheets. Month bounds are bound
 // date parameters: odd-numbered d_date* the first day of the next month
 // (excluded), even-numbered the first day of the month (included).
@@ -23,6 +26,13 @@ QString allPrice();
 
 // The years that have timesheet rows.
 QString qYear();
+
+// Binds a month to a pay timesheet statement with `pairs` pairs of
+// :d_date* bounds (and :i_month, :i_year); without a year (0) the bounds
+// and the year are NULL, so that it reads no rows.
+void bindPayMonth(Dataset& query, const MonthRange& month, int pairs);
+// Binds a month to the print summary (:mnth, :yea).
+void bindPrintMonth(Dataset& query, const MonthRange& month);
 
 // "sum( h. d1 ) as d1 , ... , sum( h. d31 ) as d31".
 QString daySums();

@@ -2,7 +2,7 @@
 #include "widgets/DialogService.h"
 #include "db/TDataModule6.h"
 #include "widgets/WindowUtil.h"
-#include "reports/engine/NumberFormat.h"
+#include "reports/SummaryReports.h"
 #include "widgets/ReportPreview.h"
 
 #include <QCoreApplication>
@@ -12,11 +12,9 @@
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
-#include <QLocale>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
-#include <cmath>
 
 namespace {
 
@@ -30,11 +28,6 @@ public:
 private:
     Dataset& m_query;
 };
-
-QString shortDate(const QDate& date)
-{
-    return QLocale().toString(date, QLocale::ShortFormat);
-}
 
 } // namespace
 
@@ -52,12 +45,7 @@ TForm18::TForm18(const AppContext& context, TDataModule6& dm, QWidget* parent)
     setObjectName(QStringLiteral("Form18"));
     setWindowTitle(QStringLiteral("Отчеты (8)"));
 
-    XLS_Rep.clearSql();
-    XLS_Rep.addSql("select sum(smena.kol_vo-smena.brak)::numeric as kolvo, vid_oper.vid,");
-    XLS_Rep.addSql("izdel.nom, oper.naimen, color,izdel.massa*sum(smena.kol_vo-smena.brak) as mass ");
-    XLS_Rep.addSql("from accounts_dep.smena,accounts_dep.izdel,accounts_dep.vid_oper, accounts_dep.oper where izdel.id=smena.i_id and vid_oper.id=oper.vid");
-    XLS_Rep.addSql("and oper.id=smena.o_id and smena.data<:data2 and smena.data>=:data1 ");
-    XLS_Rep.addSql("group by izdel.nom,color, oper.naimen, vid_oper.vid, izdel.massa order by izdel.nom");
+    XLS_Rep.setSql(SummaryReports::productionSql());
 
     auto* layout = new QVBoxLayout(this);
     layout->setSizeConstraint(QLayout::SetFixedSize);
@@ -158,41 +146,15 @@ void TForm18::reject()
     QDialog::reject();
 }
 
-void TForm18::applyProductType(Dataset& query) const
-{
-    switch (productType()) {
-    case 1:
-        query.setFilter(QStringLiteral("naimen=0"));
-        query.setFiltered(true);
-        break;
-    case 2:
-        query.setFilter(QStringLiteral("naimen=1"));
-        query.setFiltered(true);
-        break;
-    default:
-        query.setFiltered(false);
-        break;
-    }
-}
-
-void TForm18::showReport(ReportLayout& layout, const QString& title)
+void TForm18::showReport(ReportLayout& layout, const QString& caption)
 {
     if (m_exporting)
         return;
     m_ctx.dialogs.guarded(this, [&] {
-        const QDate from = DTPicker1->date();
-        const QDate to = DTPicker2->date();
-        Dataset& query = layout.query();
-        QueryCloser closer(query);
+        QueryCloser closer(layout.query());
         {
             WindowUtil::WaitCursor wait;
-            // Opened anew with this period, even if an earlier error left it open.
-            query.close();
-            layout.bindPeriod(from, to);
-            layout.setProductType(productType());
-            query.open();
-            layout.setTitle(title + shortDate(from) + QStringLiteral(" по ") + shortDate(to));
-            layout.Prepare();
+            SummaryReports::prepare(layout, caption, DTPicker1->date(), DTPicker2->date(), productType());
         }
 
         report::PreviewServices services;
@@ -206,22 +168,22 @@ void TForm18::showReport(ReportLayout& layout, const QString& title)
 
 void TForm18::Button4Click()
 {
-    showReport(Form16, QStringLiteral("   Отчет по рабочим за период с "));
+    showReport(Form16, SummaryReports::workersCaption());
 }
 
 void TForm18::Button2Click()
 {
-    showReport(Form17, QStringLiteral("   Отчет по продукции за период с "));
+    showReport(Form17, SummaryReports::productsCaption());
 }
 
 void TForm18::Button1Click()
 {
-    showReport(Form20, QStringLiteral("   Детальный отчет по рабочим за период с "));
+    showReport(Form20, SummaryReports::workersDetailedCaption());
 }
 
 void TForm18::Button3Click()
 {
-    showReport(Form21, QStringLiteral("   Детальный отчет по продукции за период с "));
+    showReport(Form21, SummaryReports::productsDetailedCaption());
 }
 
 void TForm18::Button6Click()
@@ -237,51 +199,22 @@ void TForm18::exportProduction()
 {
     WindowUtil::WaitCursor wait;
     // Opened anew: a failed start of the exporter leaves it open.
-    XLS_Rep.close();
-    XLS_Rep.setParam(QStringLiteral("data1"), DTPicker1->date());
-    XLS_Rep.setParam(QStringLiteral("data2"), DTPicker2->date());
-    applyProductType(XLS_Rep);
-    XLS_Rep.open();
-    if (m_excel.Open(QString(), QStringLiteral("Отчет по продукции")) == -1)
+    SummaryReports::openProduction(XLS_Rep, DTPicker1->date(), DTPicker2->date(), productType());
+    if (m_excel.Open(QString(), SummaryReports::productionExportName()) == -1)
         return;
 
     const int count = XLS_Rep.recordCount();
     Button6->setText(QStringLiteral("Excel (0 из %1)").arg(count));
-    XLS_Rep.first();
-    const char* headers[] = {"Наименование", "Операция", "Вид продукции", "Коробки", "Кол-во"};
-    for (int column = 1; column <= 5; ++column)
-        m_excel.WriteCell(1, column, 1, QString::fromUtf8(headers[column - 1]));
-
-    const QLocale locale;
-    const report::NumberFormat general;   // up to 15 significant digits
     QElapsedTimer sinceRedraw;
     sinceRedraw.start();
-    int r = 2;
-    while (!XLS_Rep.eof()) {
-        QString operation = XLS_Rep.field(QStringLiteral("vid")).asTrimmed();
-        const Field colour = XLS_Rep.field(QStringLiteral("color"));
-        const int code = colour.isNull() ? 0 : colour.asInt();
-        if (code == 1)
-            operation += QStringLiteral(" (грунт)");
-        else if (code > 1)
-            operation += QStringLiteral(" (цвет: %1)").arg(code);
-        const bool finished = XLS_Rep.field(QStringLiteral("naimen")).asInt() == 0;
-
-        m_excel.WriteCell(1, 1, r, XLS_Rep.field(QStringLiteral("nom")).asTrimmed());
-        m_excel.WriteCell(1, 2, r, operation);
-        m_excel.WriteCell(1, 3, r, finished ? QStringLiteral("Готовая продукция") : QStringLiteral("Заготовки"));
-        m_excel.WriteCell(1, 4, r, general.format(XLS_Rep.field(QStringLiteral("mass")).asFloat(), locale));
-        m_excel.WriteCell(1, 5, r, QString::number(std::llround(XLS_Rep.field(QStringLiteral("kolvo")).asFloat())));
-
-        XLS_Rep.next();
-        Button6->setText(QStringLiteral("Excel (%1 из %2)").arg(r).arg(count));
-        ++r;
+    SummaryReports::writeProduction(XLS_Rep, m_excel, [&](int row, int lines) {
+        Button6->setText(QStringLiteral("Excel (%1 из %2)").arg(row).arg(lines));
         // The caption shows the progress and the window stays responsive.
         if (sinceRedraw.elapsed() >= 50) {
             QCoreApplication::processEvents();
             sinceRedraw.restart();
         }
-    }
+    });
     m_excel.SetVisible(true);
     XLS_Rep.close();
 }

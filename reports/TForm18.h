@@ -73,8 +73,7 @@ public slots:
     void reject() override;
 
 private:
-    void showReport(ReportLayout& layout, const QString& title);
-    void applyProductType(Dataset& query) const;
+    void showReport(ReportLayout& layout, const QString& caption);
     void exportProduction();
 
     AppContext m_ctx;

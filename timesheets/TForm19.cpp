@@ -7,6 +7,8 @@
 #include "journal/TForm1.h"
 #include "widgets/ReportPreview.h"
 #include "widgets/MonthControls.h"
+#include "ledger/TimesheetSql.h"
+#include "timesheets/TimesheetExport.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -259,8 +261,7 @@ void TForm19::openPrintQuery()
 {
     const MonthRange month = selectedMonth();
     Form15.H_Tabel.close();
-    Form15.H_Tabel.setParam(QStringLiteral("mnth"), month.month);
-    Form15.H_Tabel.setParam(QStringLiteral("yea"), month.year);
+    TimesheetSql::bindPrintMonth(Form15.H_Tabel, month);
     Form15.H_Tabel.open();
 }
 
@@ -305,32 +306,13 @@ void TForm19::exportMonth()
     if (m_excel.Open(QString(), QStringLiteral("Табель по времени")) == -1)
         return;
     m_excel.SetVisible(false);
-    Dataset& q = Form15.H_Tabel;
-    const int count = q.recordCount();
-    Button2->setText(QStringLiteral("Excel (0 из %1)").arg(count));
-    q.first();
-    m_excel.WriteCellFormatted(1, 1, 1, ComboBox1->currentText() + QStringLiteral(" ") + ComboBox2->currentText(), true,
-                               true, true);
-    m_excel.WriteCellFormatted(1, 1, 2, QStringLiteral("Фамилия И.О."), true, true, true);
-    for (int d = 1; d <= 31; ++d)
-        m_excel.WriteCellFormatted(1, d + 1, 2, double(d), false, true, true);
-    m_excel.WriteCellFormatted(1, 33, 2, QStringLiteral("Итого"), true, true, true);
-    int row = 3;
-    for (int k = 1; k <= count; ++k, ++row) {
-        m_excel.WriteCellFormatted(1, 1, row, q.field(QStringLiteral("fio")).asTrimmed(), true, true, false);
-        qlonglong total = 0;
-        for (int d = 1; d <= 31; ++d) {
-            const Field f = q.field(QStringLiteral("sd%1").arg(d));
-            if (f.isNull())
-                continue;
-            total += f.asLongLong();
-            m_excel.WriteCellFormatted(1, d + 1, row, double(f.asLongLong()), false, true, false);
-        }
-        m_excel.WriteCellFormatted(1, 33, row, double(total), false, true, false);
-        q.next();
-        Button2->setText(QStringLiteral("Excel (%1 из %2)").arg(k).arg(count));
+    const Dataset& q = Form15.H_Tabel;
+    Button2->setText(QStringLiteral("Excel (0 из %1)").arg(q.recordCount()));
+    TimesheetExport::writeShiftSummary(q, ComboBox1->currentText() + QStringLiteral(" ") + ComboBox2->currentText(),
+                                       m_excel, [this](int written, int lines) {
+        Button2->setText(QStringLiteral("Excel (%1 из %2)").arg(written).arg(lines));
         QApplication::processEvents();
-    }
+    });
     m_excel.SetVisible(true);
 }
 

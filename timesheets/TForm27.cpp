@@ -9,6 +9,7 @@
 #include "widgets/ExcelExporter.h"
 #include "widgets/MonthControls.h"
 #include "ledger/TimesheetSql.h"
+#include "timesheets/TimesheetExport.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -284,23 +285,6 @@ void TForm27::reject()
     QDialog::reject();
 }
 
-namespace {
-
-// The month's bounds on a query: odd d_date* the next month's first day,
-// even ones the month's first day; without a year, NULLs (no rows).
-void bindMonth(Dataset& q, const MonthRange& month, int pairs)
-{
-    const bool known = month.year > 0;
-    for (int i = 1; i <= 2 * pairs; ++i) {
-        const QDate bound = i % 2 == 1 ? month.next() : month.first();
-        q.setParam(QStringLiteral("d_date%1").arg(i), known ? QVariant(bound) : QVariant(QMetaType(QMetaType::QDate)));
-    }
-    q.setParam(QStringLiteral("i_month"), month.month);
-    q.setParam(QStringLiteral("i_year"), known ? QVariant(month.year) : QVariant(QMetaType(QMetaType::Int)));
-}
-
-} // namespace
-
 void TForm27::openFooters(const MonthRange& month)
 {
     struct Footer {
@@ -317,7 +301,7 @@ void TForm27::openFooters(const MonthRange& month)
         WindowUtil::showFigure(f.caption, f.value, QString());
     }
     for (const Footer& f : footers) {
-        bindMonth(*f.query, month, f.pairs);
+        TimesheetSql::bindPayMonth(*f.query, month, f.pairs);
         f.query->open();
         WindowUtil::showFigure(f.caption, f.value, DatasetModel::defaultText(f.query->value(QStringLiteral("price")), true));
     }
@@ -349,7 +333,7 @@ void TForm27::ComboBox1Change()
     const MonthRange month = selectedMonth();
     m_ctx.dialogs.guarded(this, [&] {
         m_query->close();
-        bindMonth(*m_query, month, 4);
+        TimesheetSql::bindPayMonth(*m_query, month, 4);
         m_query->open();
         openFooters(month);
         MonthClosingView::show(m_dm, month.year, month.month, LabelClosed, {Button3});
@@ -408,44 +392,14 @@ void TForm27::exportLines()
     if (excel.Open(QString(), windowTitle()) == -1)
         return;
     excel.SetVisible(false);
-    // The lines are read by their row number and the query's current row is
-    // left alone: the window handles events between the lines, and a click
-    // or an arrow key in the grid moves the current row meanwhile.
-    const Dataset& q = *m_query;
     const bool typed = m_mode == Maintenance || m_mode == Average;
     const bool average = m_mode != Total;
-    const int count = q.recordCount();
-    Button2->setText(QStringLiteral("Excel (0 из %1)").arg(count));
-    excel.WriteCellFormatted(1, 1, 1, ComboBox1->currentText() + QStringLiteral(" ") + cb_year->currentText(), true, true,
-                             true);
-    excel.WriteCellFormatted(1, 1, 2, QStringLiteral("Фамилия И.О."), true, true, true);
-    for (int d = 1; d <= 31; ++d)
-        excel.WriteCellFormatted(1, d + 2, 2, double(d), false, true, true);
-    excel.WriteCellFormatted(1, 34, 2, QStringLiteral("Итого (ч.)"), true, true, true);
-    excel.WriteCellFormatted(1, 35, 2, QStringLiteral("Итого (р.)"), true, true, true);
-    if (average)
-        excel.WriteCellFormatted(1, 36, 2, QStringLiteral("Час (р.)"), true, true, true);
-    for (int k = 1; k <= count; ++k) {
-        const int line = k - 1;
-        const int row = k + 2;
-        auto value = [&](const QString& field) { return Field(q.valueAt(line, field), field); };
-        auto number = [&](int column, const QString& field) {
-            const Field f = value(field);
-            if (!f.isNull())
-                excel.WriteCellFormatted(1, column, row, f.asFloat(), false, true, false);
-        };
-        excel.WriteCellFormatted(1, 1, row, value(QStringLiteral("fio")).asTrimmed(), true, true, false);
-        if (typed)
-            excel.WriteCellFormatted(1, 2, row, value(QStringLiteral("s_night")).asTrimmed(), true, true, false);
-        for (int d = 1; d <= 31; ++d)
-            number(d + 2, QStringLiteral("d%1").arg(d));
-        number(34, QStringLiteral("i_time"));
-        number(35, QStringLiteral("f_price"));
-        if (average)
-            number(36, QStringLiteral("average_price"));
-        Button2->setText(QStringLiteral("Excel (%1 из %2)").arg(k).arg(count));
+    Button2->setText(QStringLiteral("Excel (0 из %1)").arg(m_query->recordCount()));
+    TimesheetExport::writePayLines(*m_query, ComboBox1->currentText() + QStringLiteral(" ") + cb_year->currentText(),
+                                   typed, average, excel, [this](int written, int lines) {
+        Button2->setText(QStringLiteral("Excel (%1 из %2)").arg(written).arg(lines));
         QApplication::processEvents();
-    }
+    });
     excel.SetVisible(true);
     m_lastFile = excel.lastFile();
 }

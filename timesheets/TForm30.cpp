@@ -3,6 +3,7 @@
 #include "db/TDataModule6.h"
 #include "widgets/WindowUtil.h"
 #include "ledger/MonthClosing.h"
+#include "ledger/MonthCheckText.h"
 #include "widgets/MonthClosingView.h"
 #include "widgets/MonthControls.h"
 
@@ -19,15 +20,6 @@ namespace {
 
 constexpr int kFindingRole = Qt::UserRole + 1;
 const QString kMendTip = QStringLiteral("Перепровести дни табеля, которые расходятся с записями");
-
-QString placeText(const MonthCheck::Finding& f)
-{
-    if (f.source == MonthCheck::Source::MaintenanceRecord)
-        return QStringLiteral("хоз. работы");
-    if (f.shift == 4)
-        return QStringLiteral("переработка");
-    return f.shift > 0 ? QStringLiteral("смена %1").arg(f.shift) : QString();
-}
 
 } // namespace
 
@@ -126,7 +118,6 @@ void TForm30::Button1Click()
 
 void TForm30::showResult()
 {
-    const MonthRange month = m_result.month;
     Tree1->clear();
     QList<QTreeWidgetItem*> groups;
     int at = 0;
@@ -137,7 +128,7 @@ void TForm30::showResult()
         QList<QTreeWidgetItem*> children;
         for (; at < total && m_result.findings.at(at).kind == kind; ++at) {
             const MonthCheck::Finding& f = m_result.findings.at(at);
-            auto* item = new QTreeWidgetItem({f.date.toString(QStringLiteral("dd.MM.yyyy")), placeText(f), f.worker, f.text});
+            auto* item = new QTreeWidgetItem({f.date.toString(QStringLiteral("dd.MM.yyyy")), MonthCheck::placeText(f), f.worker, f.text});
             item->setData(0, kFindingRole, at);
             // The whole text where the column cuts it.
             item->setToolTip(3, f.text);
@@ -168,19 +159,7 @@ void TForm30::showResult()
     if (!Tree1->currentItem() && !groups.isEmpty())
         Tree1->setCurrentItem(groups.first());
 
-    QString summary;
-    if (month.year == 0) {
-        summary = QString();
-    } else if (m_result.isClean()) {
-        summary = QStringLiteral("За %1 замечаний нет.").arg(MonthClosing::monthText(month.year, month.month));
-    } else {
-        summary = QStringLiteral("За %1 замечаний: %2").arg(MonthClosing::monthText(month.year, month.month)).arg(total);
-        if (const int blocking = m_result.blocking(); blocking > 0)
-            summary += QStringLiteral(", из них по табелю и ценам: %1.").arg(blocking);
-        else
-            summary += QStringLiteral(".");
-    }
-    LabelSummary->setText(summary);
+    LabelSummary->setText(MonthCheck::summaryText(m_result));
     showState();
 }
 

@@ -6,13 +6,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLocale>
 #include <QProcess>
-#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QUrl>
-#include <cmath>
-#include <optional>
 
 namespace {
 
@@ -24,56 +20,6 @@ const QString kXlsxType = QStringLiteral("application/vnd.openxmlformats-officed
 QString failureText(int sheet, int column, int row)
 {
     return QStringLiteral("Ошибка при записи: лист %1, столбец %2, строка %3").arg(sheet).arg(column).arg(row);
-}
-
-// A number written with the text format shows as the program shows numbers.
-QString numberText(double number)
-{
-    QLocale locale;
-    locale.setNumberOptions(QLocale::OmitGroupSeparator);
-    return locale.toString(number, 'g', 15);
-}
-
-bool fitsACell(const QString& text)
-{
-    return text.size() <= Sheet::MaxTextLength;
-}
-
-// A text that a spreadsheet would take as a number when typed: an optional
-// minus, digits, and decimals after a comma (the Russian decimal sign) or a
-// point (as the database gives decimals). A leading zero before more digits
-// ("0042") marks a code, not a number, and stays text; so do group
-// separators, units and anything a double cannot hold to the digit.
-std::optional<double> numberInText(const QString& text)
-{
-    static const QRegularExpression form(QStringLiteral("^-?(0|[1-9][0-9]*)([.,][0-9]+)?$"));
-    if (!form.match(text).hasMatch())
-        return std::nullopt;
-    int digits = 0;
-    for (QChar ch : text)
-        digits += ch.isDigit() ? 1 : 0;
-    if (digits > 15)
-        return std::nullopt;
-    QString plain = text;
-    plain.replace(QLatin1Char(','), QLatin1Char('.'));
-    bool ok = false;
-    const double value = plain.toDouble(&ok);
-    if (!ok || !std::isfinite(value))
-        return std::nullopt;
-    return value;
-}
-
-// The plain text write: a number when the text reads as one and the cell
-// is not formatted as text, else the text.
-void setTextOrNumber(Sheet& sheet, int row, int column, const QString& text)
-{
-    const Cell* existing = sheet.cell(row, column);
-    const bool keptAsText = existing && existing->textFormat;
-    const std::optional<double> number = keptAsText ? std::nullopt : numberInText(text);
-    if (number)
-        sheet.setNumber(row, column, *number);
-    else
-        sheet.setText(row, column, text);
 }
 
 } // namespace
@@ -100,73 +46,46 @@ int ExcelExporter::Open(const QString& fileName, const QString& exportName)
 
 int ExcelExporter::WriteCell(int sheet, int column, int row, const QString& text)
 {
-    if (text.isEmpty())
-        return 1;
-    return write(sheet, column, row, Format{}, fitsACell(text),
-                 [&](Sheet& s, int r, int c) { setTextOrNumber(s, r, c, text); });
+    return written(WorkbookCells::write(m_book.get(), sheet, column, row, {}, text), sheet, column, row);
 }
 
 int ExcelExporter::WriteCell(int sheet, int column, int row, double number)
 {
-    return write(sheet, column, row, Format{}, std::isfinite(number),
-                 [&](Sheet& s, int r, int c) { s.setNumber(r, c, number); });
+    return written(WorkbookCells::write(m_book.get(), sheet, column, row, {}, number), sheet, column, row);
 }
 
 int ExcelExporter::WriteCellFormatted(int sheet, int column, int row, const QString& text, bool asText, bool autofit,
                                       bool bold)
 {
-    if (text.isEmpty())
-        return 1;
-    return write(sheet, column, row, Format{true, asText, autofit, bold}, fitsACell(text),
-                 [&](Sheet& s, int r, int c) {
-        if (asText)
-            s.setText(r, c, text);
-        else
-            setTextOrNumber(s, r, c, text);
-    });
+    return written(WorkbookCells::write(m_book.get(), sheet, column, row, {true, asText, autofit, bold}, text), sheet,
+                   column, row);
 }
 
 int ExcelExporter::WriteCellFormatted(int sheet, int column, int row, double number, bool asText, bool autofit,
                                       bool bold)
 {
-    return write(sheet, column, row, Format{true, asText, autofit, bold}, std::isfinite(number),
-                 [&](Sheet& s, int r, int c) {
-        if (asText)
-            s.setText(r, c, numberText(number));
-        else
-            s.setNumber(r, c, number);
-    });
+    return written(WorkbookCells::write(m_book.get(), sheet, column, row, {true, asText, autofit, bold}, number), sheet,
+                   column, row);
 }
 
-int ExcelExporter::write(int sheet, int column, int row, const Format& format, bool valueFits,
-                         const std::function<void(Sheet&, int, int)>& setValue)
+int ExcelExporter::written(WorkbookCells::Outcome outcome, int sheet, int column, int row)
 {
-    // The sheet is looked up in the workbook being filled; without one (no
-    // successful Open) there is no sheet to write to.
-    Sheet* target = m_book ? m_book->sheet(sheet - 1) : nullptr;
-    if (!target) {
+    switch (outcome) {
+    case WorkbookCells::Outcome::Written:
+        m_changed = true;
+        return 1;
+    case WorkbookCells::Outcome::Unchanged:
+        return 1;
+    case WorkbookCells::Outcome::NoSheet:
+        // The sheet is looked up in the workbook being filled; without one
+        // (no successful Open) there is no sheet to write to.
         m_dialogs.error(m_parent, failureText(sheet, column, row), kBadSheetCaption);
         return -1;
+    case WorkbookCells::Outcome::Refused:
+        break;
     }
-    const int r = row - 1;
-    const int c = column - 1;
-    // A cell outside the sheet, a text too long for a cell or a number the
-    // file cannot hold is refused before anything is changed.
-    if (!Sheet::validCell(r, c) || !valueFits) {
-        m_dialogs.error(m_parent, failureText(sheet, column, row), kWriteCaption);
-        return -1;
-    }
-    m_changed = true;
-    // The steps in the order a spreadsheet takes them: the text format
-    // before the value, so that the value is kept as text.
-    if (format.apply && format.asText)
-        target->setTextFormat(r, c, true);
-    setValue(*target, r, c);
-    if (format.apply && format.autofit)
-        target->fitColumn(c);
-    if (format.apply)
-        target->setBold(r, c, format.bold);
-    return 1;
+    m_dialogs.error(m_parent, failureText(sheet, column, row), kWriteCaption);
+    return -1;
 }
 
 int ExcelExporter::SetVisible(bool visible)

@@ -1,5 +1,5 @@
 #pragma once
-#include "reports/engine/Workbook.h"
+#include "reports/engine/CellWriter.h"
 
 #include <QDateTime>
 #include <QString>
@@ -15,7 +15,8 @@ class QWidget;
 // writes the workbook as a new .xlsx file into the export folder and hands
 // it to the desktop's spreadsheet application. Results are 1 for success and
 // -1 for failure; every failure has been shown to the user in a box by then.
-class ExcelExporter {
+// The cells take their values by the rules every CellWriter shares.
+class ExcelExporter : public CellWriter {
 public:
     // Opens a written workbook for the user; false when nothing could.
     using Opener = std::function<bool(const QString& filePath)>;
@@ -38,14 +39,15 @@ public:
     // ("12,5", "-3", "1.25"; not "0042", "1 000" or "12 кг") unless the cell
     // has the text format; any other text is a text cell. An empty text
     // leaves the cell as it was. The cell keeps its format.
-    int WriteCell(int sheet, int column, int row, const QString& text);
-    int WriteCell(int sheet, int column, int row, double number);
+    int WriteCell(int sheet, int column, int row, const QString& text) override;
+    int WriteCell(int sheet, int column, int row, double number) override;
     // As WriteCell, and: asText gives the cell the text format "@" (a number
     // or a text that reads as one is then kept as text), autofit fits the column's width
     // to its content, and bold sets or clears bold.
     int WriteCellFormatted(int sheet, int column, int row, const QString& text, bool asText, bool autofit,
-                           bool bold);
-    int WriteCellFormatted(int sheet, int column, int row, double number, bool asText, bool autofit, bool bold);
+                           bool bold) override;
+    int WriteCellFormatted(int sheet, int column, int row, double number, bool asText, bool autofit,
+                           bool bold) override;
 
     // The folder the files go to: the one set here, else the environment
     // variable PW_EXPORT_DIR, else "Экспорт" in the user's documents folder.
@@ -69,14 +71,8 @@ public:
     static QString baseFileName(const QString& exportName, const QDateTime& time);
 
 private:
-    struct Format {
-        bool apply = false;
-        bool asText = false;
-        bool autofit = false;
-        bool bold = false;
-    };
-    int write(int sheet, int column, int row, const Format& format, bool valueFits,
-              const std::function<void(Sheet&, int, int)>& setValue);
+    // Marks the workbook changed after a write, or shows why it was refused.
+    int written(WorkbookCells::Outcome outcome, int sheet, int column, int row);
     QString writeNewFile();
 
     DialogService& m_dialogs;

@@ -414,3 +414,63 @@ TEST_F(ExcelExporterTest, TenThousandRowsOfSixColumns)
     EXPECT_DOUBLE_EQ(r.cell(1, "E10001")->number, 2500.0);
     EXPECT_DOUBLE_EQ(r.cell(1, "A2")->number, 1.0);
 }
+
+// The command line's file writer and the exporter put every value into a
+// cell by the same rules: the same writes give the same cells. Where the
+// exporter shows a box and answers -1, the file writer stops with the cell.
+TEST_F(ExcelExporterTest, TheFileWriterMakesTheSameCellsAsTheExporter)
+{
+    ASSERT_EQ(exporter.Open(QString(), "Сравнение"), 1);
+    WorkbookWriter plain;
+    const auto both = [&](const std::function<int(CellWriter&)>& write) {
+        EXPECT_EQ(write(exporter), 1);
+        EXPECT_EQ(write(plain), 1);
+    };
+    both([](CellWriter& w) { return w.WriteCell(1, 1, 1, QStringLiteral("Иванов И.И.")); });
+    both([](CellWriter& w) { return w.WriteCell(1, 2, 1, QStringLiteral("12,5")); });
+    both([](CellWriter& w) { return w.WriteCell(1, 3, 1, QStringLiteral("-3")); });
+    both([](CellWriter& w) { return w.WriteCell(1, 4, 1, QStringLiteral("0042")); });
+    both([](CellWriter& w) { return w.WriteCell(1, 5, 1, QStringLiteral("1 000")); });
+    both([](CellWriter& w) { return w.WriteCell(1, 6, 1, QString()); });
+    both([](CellWriter& w) { return w.WriteCell(1, 7, 1, 2400.5); });
+    both([](CellWriter& w) { return w.WriteCellFormatted(1, 1, 2, QStringLiteral("12,5"), true, true, true); });
+    both([](CellWriter& w) { return w.WriteCellFormatted(1, 2, 2, 3.95, true, false, false); });
+    both([](CellWriter& w) { return w.WriteCellFormatted(1, 3, 2, 31.0, false, true, true); });
+    // A plain write over a cell of the text format keeps a number's text.
+    both([](CellWriter& w) { return w.WriteCell(1, 1, 2, QStringLiteral("7")); });
+
+    const auto cells = [](const Workbook& book) {
+        QStringList out;
+        book.sheet(0)->forEachCell([&](int row, int column, const Cell& c) {
+            out << QStringLiteral("%1,%2:%3|%4|%5|%6|%7")
+                       .arg(row)
+                       .arg(column)
+                       .arg(int(c.kind))
+                       .arg(c.text)
+                       .arg(c.number)
+                       .arg(c.textFormat)
+                       .arg(c.bold);
+        });
+        for (int column : book.sheet(0)->fittedColumns())
+            out << QStringLiteral("fit %1").arg(column);
+        return out;
+    };
+    ASSERT_NE(exporter.workbook(), nullptr);
+    const QStringList written = cells(plain.workbook());
+    EXPECT_EQ(written, cells(*exporter.workbook()));
+    EXPECT_TRUE(written.contains("0,1:2||12.5|0|0")) << written.join('\n').toStdString();
+    EXPECT_TRUE(written.contains("0,3:1|0042|0|0|0")) << written.join('\n').toStdString();
+    EXPECT_TRUE(written.contains("1,0:1|7|0|1|1")) << written.join('\n').toStdString();
+    EXPECT_TRUE(written.contains("1,1:1|3,95|0|1|0")) << written.join('\n').toStdString();
+
+    dialogs.expectBox(MessageKind::Error, "Ошибка при записи: лист 1, столбец 0, строка 1", QMessageBox::Ok, kExcelError);
+    EXPECT_EQ(exporter.WriteCell(1, 0, 1, QStringLiteral("x")), -1);
+    try {
+        plain.WriteCell(1, 0, 1, QStringLiteral("x"));
+        ADD_FAILURE() << "a cell outside the sheet was written";
+    } catch (const WorkbookError& e) {
+        EXPECT_EQ(e.text(), "Ошибка при записи: лист 1, столбец 0, строка 1");
+    }
+    EXPECT_THROW(plain.WriteCell(2, 1, 1, 1.0), WorkbookError);
+    EXPECT_EQ(cells(plain.workbook()), written);
+}
