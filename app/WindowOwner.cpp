@@ -20,7 +20,7 @@
 #include "timesheets/TForm25.h"
 #include "timesheets/TForm19.h"
 #include "timesheets/TForm27.h"
-#include "timesheets/TForm30.h"
+#include "timesheets/MonthCheckWindow.h"
 
 #include <QDateEdit>
 
@@ -30,7 +30,7 @@ WindowOwner::~WindowOwner()
 {
     // Windows go before the journal, which owns the data module.
     m_form23.reset();
-    m_form30.reset();
+    m_monthCheckWindow.reset();
     m_form25.reset();
     m_form24.reset();
     m_form27.reset();
@@ -94,13 +94,13 @@ bool WindowOwner::start(const QStringList& arguments)
     });
     m_form19 = std::make_unique<TForm19>(m_ctx, dm);
     m_form27 = std::make_unique<TForm27>(m_ctx, dm);
-    m_form30 = std::make_unique<TForm30>(m_ctx, dm);
+    m_monthCheckWindow = std::make_unique<MonthCheckWindow>(m_ctx, dm);
     TForm1& journal = *m_form1;
     TForm19& shifts = *m_form19;
     TForm27& pay = *m_form27;
-    TForm30& check = *m_form30;
+    MonthCheckWindow& check = *m_monthCheckWindow;
     TForm25& maintenance = *m_form25;
-    m_form30->openMaintenance = [this, &maintenance, &journal](const QDate& date, qlonglong record) {
+    m_monthCheckWindow->openMaintenance = [this, &maintenance, &journal](const QDate& date, qlonglong record) {
         maintenance.prepareOpen(date, journal.role, record);
         m_ctx.dialogs.showModal(maintenance);
     };

@@ -24,7 +24,7 @@ class TForm26;
 class TForm29;
 class TForm19;
 class TForm27;
-class TForm30;
+class MonthCheckWindow;
 
 // Creates the data module and every window once, in the start-up order,
 // hands each window the peers it needs, and owns them all.
@@ -58,7 +58,7 @@ public:
     TForm25& form25() const { return *m_form25; }
     TForm19& form19() const { return *m_form19; }
     TForm27& form27() const { return *m_form27; }
-    TForm30& form30() const { return *m_form30; }
+    MonthCheckWindow& monthCheckWindow() const { return *m_monthCheckWindow; }
 
 private:
     AppContext m_ctx;
@@ -81,5 +81,5 @@ private:
     std::unique_ptr<TForm25> m_form25;
     std::unique_ptr<TForm19> m_form19;
     std::unique_ptr<TForm27> m_form27;
-    std::unique_ptr<TForm30> m_form30;
+    std::unique_ptr<MonthCheckWindow> m_monthCheckWindow;
 };

@@ -10,7 +10,7 @@
 #include "bench/PrintedDialogs.h"
 #include "db/SharedSql.h"
 #include "ledger/MonthCheck.h"
-#include "timesheets/TForm30.h"
+#include "timesheets/MonthCheckWindow.h"
 
 #include <QApplication>
 #include <QLocale>
@@ -75,7 +75,7 @@ int main(int argc, char** argv)
                     result.count(MonthCheck::Kind(k)));
     Bench::report(QStringLiteral("check of the month (its statements read into findings)"), check, server);
 
-    TForm30& window = owner.form30();
+    MonthCheckWindow& window = owner.monthCheckWindow();
     const double shown = Bench::medianMs(5, [&] { window.prepare(first.addDays(10), LoginRole::Full); });
     Bench::report(QStringLiteral("the window: check and findings shown"), shown, server);
     return dialogs.errors == 0 ? 0 : 1;

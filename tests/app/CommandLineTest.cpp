@@ -12,7 +12,7 @@
 #include "tests/timesheets/MonthEndFixture.h"
 #include "timesheets/TForm19.h"
 #include "timesheets/TForm27.h"
-#include "timesheets/TForm30.h"
+#include "timesheets/MonthCheckWindow.h"
 #include "widgets/ExcelExporter.h"
 
 #include <QAction>
@@ -128,7 +128,7 @@ protected:
 TEST_F(CommandLineMonthTest, CheckMonthPrintsTheWindowsFindingsAndSummaryAndExitsThreeOrZero)
 {
     const QString before = monthData(t.database);
-    TForm30& window = owner.form30();
+    MonthCheckWindow& window = owner.monthCheckWindow();
     struct Case {
         QString month;
         QDate date;

@@ -11,7 +11,7 @@
 #include "timesheets/TForm19.h"
 #include "ledger/MonthCheck.h"
 #include "timesheets/TForm25.h"
-#include "timesheets/TForm30.h"
+#include "timesheets/MonthCheckWindow.h"
 #include "tests/timesheets/MonthEndFixture.h"
 
 #include <QAction>
@@ -64,7 +64,7 @@ protected:
             dm().Smena(shift).setParam("ok", "ta");
     }
     TForm1& j() { return owner.form1(); }
-    TForm30& c() { return owner.form30(); }
+    MonthCheckWindow& c() { return owner.monthCheckWindow(); }
     TDataModule6& dm() { return owner.dataModule(); }
     // The window's tree as "group" lines and, indented, their findings.
     QStringList treeLines()
@@ -198,7 +198,7 @@ TEST_F(MonthCheckTest, TheWindowListsTheGroupsWithTheirCountsAndLeadsToTheRecord
     ASSERT_TRUE(j().ActMonthCheck->isEnabled());
     j().FormActivate();
     const int noPriceRecord = t.database.count("select id from accounts_dep.smena where data='06.03.2026'");
-    t.dialogs.onModal("Form30", [&](QDialog& d) {
+    t.dialogs.onModal("MonthCheckWindow", [&](QDialog& d) {
         EXPECT_EQ(d.windowTitle(), "Проверка месяца");
         EXPECT_EQ(c().ComboBox1->currentText(), "Март");
         EXPECT_EQ(c().ComboBox2->currentText(), "2026");
@@ -268,7 +268,7 @@ TEST_F(MonthCheckTest, TheWindowListsTheGroupsWithTheirCountsAndLeadsToTheRecord
         return d.result();
     });
     j().ActMonthCheck->trigger();
-    EXPECT_EQ(t.dialogs.shownWindows(), (QStringList{"Form30", "Form25"}));
+    EXPECT_EQ(t.dialogs.shownWindows(), (QStringList{"MonthCheckWindow", "Form25"}));
     EXPECT_EQ(j().DateT->date(), QDate(2026, 3, 6));
     EXPECT_TRUE(j().RadioButton2->isChecked());
     EXPECT_EQ(j().DBGrid2->dataset(), &dm().Smena2);
@@ -579,7 +579,7 @@ TEST_F(MonthCheckTest, FindingsWhoseRecordTheJournalsCannotShowSayWhereItIs)
     // A hidden shift record and a maintenance record of no group: a box
     // says where they are, the check stays; a shown one leads to the journal.
     j().FormActivate();
-    t.dialogs.onModal("Form30", [&](QDialog& d) {
+    t.dialogs.onModal("MonthCheckWindow", [&](QDialog& d) {
         c().ComboBox1->setCurrentIndex(4);
         const auto itemOf = [&](int id) -> QTreeWidgetItem* {
             for (int i = 0; i < c().result().findings.size(); ++i)
@@ -609,7 +609,7 @@ TEST_F(MonthCheckTest, FindingsWhoseRecordTheJournalsCannotShowSayWhereItIs)
         return d.result();
     });
     j().ActMonthCheck->trigger();
-    EXPECT_EQ(t.dialogs.shownWindows(), QStringList{"Form30"});
+    EXPECT_EQ(t.dialogs.shownWindows(), QStringList{"MonthCheckWindow"});
     EXPECT_EQ(dm().Smena1.field("id").asInt(), cases[0].id);
 
     // A record gone since the check: the journal says it is not there.

@@ -13,7 +13,7 @@
 #include "ledger/MaintenanceJournal.h"
 #include "ledger/MonthCheck.h"
 #include "ledger/MonthRebuild.h"
-#include "timesheets/TForm30.h"
+#include "timesheets/MonthCheckWindow.h"
 #include "tests/timesheets/MonthEndFixture.h"
 
 #include <QLineEdit>
@@ -240,20 +240,20 @@ TEST_F(MonthClosingTest, OnlyFullAccessClosesAndOpensAMonth)
             EXPECT_EQ(e.text(), MonthClosing::notAllowedText());
         }
         EXPECT_EQ(t.database.count("select count(*) from accounts_dep.closed_month"), 0);
-        owner.form30().prepare(kMarchDay, role);
-        EXPECT_FALSE(owner.form30().Button3->isEnabled());
-        EXPECT_FALSE(owner.form30().Button4->isEnabled());
+        owner.monthCheckWindow().prepare(kMarchDay, role);
+        EXPECT_FALSE(owner.monthCheckWindow().Button3->isEnabled());
+        EXPECT_FALSE(owner.monthCheckWindow().Button4->isEnabled());
         t.dialogs.expectBox(MessageKind::Error, MonthClosing::notAllowedText());
-        owner.form30().Button3Click();
+        owner.monthCheckWindow().Button3Click();
     }
     MonthClosing::close(dm(), 2026, 3, LoginRole::Full);
     for (const LoginRole role : {LoginRole::ViewOnly, LoginRole::ShiftMaster, LoginRole::Warehouse, LoginRole::None}) {
         SCOPED_TRACE(int(role));
         EXPECT_THROW(MonthClosing::open(dm(), 2026, 3, role), DbError);
-        owner.form30().prepare(kMarchDay, role);
-        EXPECT_FALSE(owner.form30().Button4->isEnabled());
+        owner.monthCheckWindow().prepare(kMarchDay, role);
+        EXPECT_FALSE(owner.monthCheckWindow().Button4->isEnabled());
         t.dialogs.expectBox(MessageKind::Error, MonthClosing::notAllowedText());
-        owner.form30().Button4Click();
+        owner.monthCheckWindow().Button4Click();
     }
     EXPECT_EQ(t.database.count("select count(*) from accounts_dep.closed_month"), 1);
 }

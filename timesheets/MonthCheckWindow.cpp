@@ -1,4 +1,4 @@
-#include "timesheets/TForm30.h"
+#include "timesheets/MonthCheckWindow.h"
 #include "widgets/DialogService.h"
 #include "db/TDataModule6.h"
 #include "widgets/WindowUtil.h"
@@ -23,12 +23,12 @@ const QString kMendTip = QStringLiteral("Перепровести дни таб�
 
 } // namespace
 
-TForm30::TForm30(const AppContext& context, TDataModule6& dm, QWidget* parent)
+MonthCheckWindow::MonthCheckWindow(const AppContext& context, TDataModule6& dm, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::WindowMaximizeButtonHint),
       m_ctx(context),
       m_dm(dm)
 {
-    setObjectName(QStringLiteral("Form30"));
+    setObjectName(QStringLiteral("MonthCheckWindow"));
     setWindowTitle(QStringLiteral("Проверка месяца"));
 
     auto* layout = new QVBoxLayout(this);
@@ -81,7 +81,7 @@ TForm30::TForm30(const AppContext& context, TDataModule6& dm, QWidget* parent)
     resize(1000, 620);
 }
 
-void TForm30::prepare(const QDate& date, LoginRole role)
+void MonthCheckWindow::prepare(const QDate& date, LoginRole role)
 {
     m_role = role;
     pendingJournal.reset();
@@ -95,18 +95,18 @@ void TForm30::prepare(const QDate& date, LoginRole role)
     Button1Click();
 }
 
-void TForm30::showEvent(QShowEvent* event)
+void MonthCheckWindow::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
     Tree1->setFocus();
 }
 
-MonthRange TForm30::selectedMonth() const
+MonthRange MonthCheckWindow::selectedMonth() const
 {
     return MonthRange(ComboBox2->currentText().toInt(), ComboBox1->currentIndex() + 1);
 }
 
-void TForm30::Button1Click()
+void MonthCheckWindow::Button1Click()
 {
     const MonthRange month = selectedMonth();
     m_ctx.dialogs.guarded(this, [&] {
@@ -116,7 +116,7 @@ void TForm30::Button1Click()
     showResult();
 }
 
-void TForm30::showResult()
+void MonthCheckWindow::showResult()
 {
     Tree1->clear();
     QList<QTreeWidgetItem*> groups;
@@ -163,7 +163,7 @@ void TForm30::showResult()
     showState();
 }
 
-void TForm30::showState()
+void MonthCheckWindow::showState()
 {
     const MonthRange month = selectedMonth();
     std::optional<MonthClosing::Closure> closure;
@@ -176,7 +176,7 @@ void TForm30::showState()
     Button4->setEnabled(mayClose && closed);
 }
 
-void TForm30::Button2Click()
+void MonthCheckWindow::Button2Click()
 {
     const MonthRange month = m_result.month;
     if (MonthClosingView::refuse(m_dm, month.year, month.month, m_ctx.dialogs, this))
@@ -196,7 +196,7 @@ void TForm30::Button2Click()
     }
 }
 
-bool TForm30::mayChangeMonth(const MonthRange& month)
+bool MonthCheckWindow::mayChangeMonth(const MonthRange& month)
 {
     if (month.year == 0)
         return false;
@@ -207,7 +207,7 @@ bool TForm30::mayChangeMonth(const MonthRange& month)
     return true;
 }
 
-void TForm30::changeMonth(const QString& caption, const QString& question, MonthClosing::Outcome (*change)(TDataModule6&, int, int, LoginRole),
+void MonthCheckWindow::changeMonth(const QString& caption, const QString& question, MonthClosing::Outcome (*change)(TDataModule6&, int, int, LoginRole),
                           const QString& unchanged)
 {
     const MonthRange month = selectedMonth();
@@ -220,7 +220,7 @@ void TForm30::changeMonth(const QString& caption, const QString& question, Month
         m_ctx.dialogs.message(this, MessageKind::Information, caption, unchanged);
 }
 
-void TForm30::Button3Click()
+void MonthCheckWindow::Button3Click()
 {
     const MonthRange month = selectedMonth();
     if (!mayChangeMonth(month))
@@ -240,7 +240,7 @@ void TForm30::Button3Click()
                 QStringLiteral("Месяц %1 уже закрыт.").arg(name));
 }
 
-void TForm30::Button4Click()
+void MonthCheckWindow::Button4Click()
 {
     const MonthRange month = selectedMonth();
     if (!mayChangeMonth(month))
@@ -253,7 +253,7 @@ void TForm30::Button4Click()
                 &MonthClosing::open, QStringLiteral("Месяц %1 не закрыт.").arg(name));
 }
 
-void TForm30::Tree1DblClick(QTreeWidgetItem* item)
+void MonthCheckWindow::Tree1DblClick(QTreeWidgetItem* item)
 {
     if (!item)
         return;

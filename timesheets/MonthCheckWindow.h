@@ -20,10 +20,10 @@ class TDataModule6;
 // make its pay wrong, in groups with their counts, each leading to the
 // records behind it; the timesheet days that disagree re-posted at one
 // press; the month closed and opened again.
-class TForm30 : public QDialog {
+class MonthCheckWindow : public QDialog {
     Q_OBJECT
 public:
-    TForm30(const AppContext& context, TDataModule6& dm, QWidget* parent = nullptr);
+    MonthCheckWindow(const AppContext& context, TDataModule6& dm, QWidget* parent = nullptr);
 
     // Selects the month of `date`, remembers the role, and checks the month.
     void prepare(const QDate& date, LoginRole role);
