@@ -304,16 +304,26 @@ QString idArray(const QVector<qlonglong>& ids)
     return QStringLiteral("{") + texts.join(u',') + QStringLiteral("}");
 }
 
+// Adds to `why` what is missing when the record's reference `idField` is not
+// shown (`flag` 0): `none` when it names nothing (NULL, or 0 where
+// `zeroIsNone`), else "<what> с кодом N нет".
+void addMissing(QStringList& why, Dataset& q, const char* flag, const char* idField, const QString& none,
+                const QString& what, bool zeroIsNone = false)
+{
+    if (q.field(QLatin1String(flag)).asInt() != 0)
+        return;
+    const Field id = q.field(QLatin1String(idField));
+    const bool named = !id.isNull() && !(zeroIsNone && id.asLongLong() == 0);
+    why << (named ? QStringLiteral("%1 с кодом %2 нет").arg(what, id.asString()) : none);
+}
+
 // Why the journal does not show a shift record of journalPlacesSql(); empty
 // when it does.
 QString shiftRecordHidden(Dataset& q)
 {
     QStringList why;
     const auto missing = [&](const char* flag, const char* idField, const QString& none, const QString& what) {
-        if (q.field(QLatin1String(flag)).asInt() != 0)
-            return;
-        const Field id = q.field(QLatin1String(idField));
-        why << (id.isNull() ? none : QStringLiteral("%1 с кодом %2 нет").arg(what, id.asString()));
+        addMissing(why, q, flag, idField, none, what);
     };
     if (q.field(QStringLiteral("mark_shown")).asInt() == 0) {
         const Field mark = q.field(QStringLiteral("ok"));
@@ -334,11 +344,9 @@ QString shiftRecordHidden(Dataset& q)
 QString maintenanceRecordHidden(Dataset& q)
 {
     QStringList why;
+    // A maintenance record's 0 names nothing, as NULL does.
     const auto missing = [&](const char* flag, const char* idField, const QString& none, const QString& what) {
-        if (q.field(QLatin1String(flag)).asInt() != 0)
-            return;
-        const Field id = q.field(QLatin1String(idField));
-        why << (id.isNull() || id.asLongLong() == 0 ? none : QStringLiteral("%1 с кодом %2 нет").arg(what, id.asString()));
+        addMissing(why, q, flag, idField, none, what, true);
     };
     missing("worker_shown", "id_p", QStringLiteral("работник не указан"), QStringLiteral("работника"));
     missing("group_shown", "id_nom", QStringLiteral("номенклатурная группа не указана"),

@@ -44,30 +44,6 @@ int ExcelExporter::Open(const QString& fileName, const QString& exportName)
     return 1;
 }
 
-int ExcelExporter::WriteCell(int sheet, int column, int row, const QString& text)
-{
-    return written(WorkbookCells::write(m_book.get(), sheet, column, row, {}, text), sheet, column, row);
-}
-
-int ExcelExporter::WriteCell(int sheet, int column, int row, double number)
-{
-    return written(WorkbookCells::write(m_book.get(), sheet, column, row, {}, number), sheet, column, row);
-}
-
-int ExcelExporter::WriteCellFormatted(int sheet, int column, int row, const QString& text, bool asText, bool autofit,
-                                      bool bold)
-{
-    return written(WorkbookCells::write(m_book.get(), sheet, column, row, {true, asText, autofit, bold}, text), sheet,
-                   column, row);
-}
-
-int ExcelExporter::WriteCellFormatted(int sheet, int column, int row, double number, bool asText, bool autofit,
-                                      bool bold)
-{
-    return written(WorkbookCells::write(m_book.get(), sheet, column, row, {true, asText, autofit, bold}, number), sheet,
-                   column, row);
-}
-
 int ExcelExporter::written(WorkbookCells::Outcome outcome, int sheet, int column, int row)
 {
     switch (outcome) {

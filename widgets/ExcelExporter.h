@@ -35,19 +35,6 @@ public:
     // a new file and opens it for the user. Nothing happens without a workbook
     // or with false. -1 only when the file could not be written.
     int SetVisible(bool visible);
-    // A number cell for a number, and for a text that reads as a number
-    // ("12,5", "-3", "1.25"; not "0042", "1 000" or "12 кг") unless the cell
-    // has the text format; any other text is a text cell. An empty text
-    // leaves the cell as it was. The cell keeps its format.
-    int WriteCell(int sheet, int column, int row, const QString& text) override;
-    int WriteCell(int sheet, int column, int row, double number) override;
-    // As WriteCell, and: asText gives the cell the text format "@" (a number
-    // or a text that reads as one is then kept as text), autofit fits the column's width
-    // to its content, and bold sets or clears bold.
-    int WriteCellFormatted(int sheet, int column, int row, const QString& text, bool asText, bool autofit,
-                           bool bold) override;
-    int WriteCellFormatted(int sheet, int column, int row, double number, bool asText, bool autofit,
-                           bool bold) override;
 
     // The folder the files go to: the one set here, else the environment
     // variable PW_EXPORT_DIR, else "Экспорт" in the user's documents folder.
@@ -70,9 +57,12 @@ public:
     // safe for a file name, and the time.
     static QString baseFileName(const QString& exportName, const QDateTime& time);
 
-private:
+protected:
+    Workbook* book() override { return m_book.get(); }
     // Marks the workbook changed after a write, or shows why it was refused.
-    int written(WorkbookCells::Outcome outcome, int sheet, int column, int row);
+    int written(WorkbookCells::Outcome outcome, int sheet, int column, int row) override;
+
+private:
     QString writeNewFile();
 
     DialogService& m_dialogs;

@@ -98,7 +98,31 @@ Outcome write(Workbook* book, int sheet, int column, int row, const Format& form
 
 } // namespace WorkbookCells
 
-int WorkbookWriter::check(WorkbookCells::Outcome outcome, int sheet, int column, int row) const
+int CellWriter::WriteCell(int sheet, int column, int row, const QString& text)
+{
+    return written(WorkbookCells::write(book(), sheet, column, row, {}, text), sheet, column, row);
+}
+
+int CellWriter::WriteCell(int sheet, int column, int row, double number)
+{
+    return written(WorkbookCells::write(book(), sheet, column, row, {}, number), sheet, column, row);
+}
+
+int CellWriter::WriteCellFormatted(int sheet, int column, int row, const QString& text, bool asText, bool autofit,
+                                   bool bold)
+{
+    return written(WorkbookCells::write(book(), sheet, column, row, {true, asText, autofit, bold}, text), sheet,
+                   column, row);
+}
+
+int CellWriter::WriteCellFormatted(int sheet, int column, int row, double number, bool asText, bool autofit,
+                                   bool bold)
+{
+    return written(WorkbookCells::write(book(), sheet, column, row, {true, asText, autofit, bold}, number), sheet,
+                   column, row);
+}
+
+int WorkbookWriter::written(WorkbookCells::Outcome outcome, int sheet, int column, int row)
 {
     switch (outcome) {
     case WorkbookCells::Outcome::NoSheet:
@@ -108,28 +132,4 @@ int WorkbookWriter::check(WorkbookCells::Outcome outcome, int sheet, int column,
     default:
         return 1;
     }
-}
-
-int WorkbookWriter::WriteCell(int sheet, int column, int row, const QString& text)
-{
-    return check(WorkbookCells::write(&m_book, sheet, column, row, {}, text), sheet, column, row);
-}
-
-int WorkbookWriter::WriteCell(int sheet, int column, int row, double number)
-{
-    return check(WorkbookCells::write(&m_book, sheet, column, row, {}, number), sheet, column, row);
-}
-
-int WorkbookWriter::WriteCellFormatted(int sheet, int column, int row, const QString& text, bool asText, bool autofit,
-                                       bool bold)
-{
-    return check(WorkbookCells::write(&m_book, sheet, column, row, {true, asText, autofit, bold}, text), sheet, column,
-                 row);
-}
-
-int WorkbookWriter::WriteCellFormatted(int sheet, int column, int row, double number, bool asText, bool autofit,
-                                       bool bold)
-{
-    return check(WorkbookCells::write(&m_book, sheet, column, row, {true, asText, autofit, bold}, number), sheet,
-                 column, row);
 }

@@ -4,28 +4,6 @@
 #include <QString>
 #include <optional>
 
-// Where an export writes its cells: the windows' exporter (a workbook handed
-// to the spreadsheet program, failures shown in boxes) or a workbook written
-// to a named file (the command line). Sheet, column and row are counted
-// from 1, as the exporter counts them; the answer is 1 written, -1 refused.
-// Both writers put a value into a cell by the same rules (WorkbookCells).
-class CellWriter {
-public:
-    virtual ~CellWriter() = default;
-
-    // A number cell for a number, and for a text that reads as a number
-    // unless the cell has the text format; any other text is a text cell.
-    // An empty text leaves the cell as it was.
-    virtual int WriteCell(int sheet, int column, int row, const QString& text) = 0;
-    virtual int WriteCell(int sheet, int column, int row, double number) = 0;
-    // As WriteCell, and: asText gives the cell the text format "@", autofit
-    // fits the column's width to its content, bold sets or clears bold.
-    virtual int WriteCellFormatted(int sheet, int column, int row, const QString& text, bool asText, bool autofit,
-                                   bool bold) = 0;
-    virtual int WriteCellFormatted(int sheet, int column, int row, double number, bool asText, bool autofit,
-                                   bool bold) = 0;
-};
-
 // How a written value becomes a cell of a workbook held in memory.
 namespace WorkbookCells {
 
@@ -61,6 +39,35 @@ QString numberText(double number);
 
 } // namespace WorkbookCells
 
+// Where an export writes its cells: the windows' exporter (a workbook handed
+// to the spreadsheet program, failures shown in boxes) or a workbook written
+// to a named file (the command line). Sheet, column and row are counted
+// from 1, as the exporter counts them; the answer is 1 written, -1 refused.
+// Both writers put a value into a cell by the same rules (WorkbookCells);
+// they differ in the workbook they fill and in what a refusal does.
+class CellWriter {
+public:
+    virtual ~CellWriter() = default;
+
+    // A number cell for a number, and for a text that reads as a number
+    // ("12,5", "-3", "1.25"; not "0042", "1 000" or "12 кг") unless the cell
+    // has the text format; any other text is a text cell. An empty text
+    // leaves the cell as it was. The cell keeps its format.
+    int WriteCell(int sheet, int column, int row, const QString& text);
+    int WriteCell(int sheet, int column, int row, double number);
+    // As WriteCell, and: asText gives the cell the text format "@" (a number
+    // or a text that reads as one is then kept as text), autofit fits the
+    // column's width to its content, and bold sets or clears bold.
+    int WriteCellFormatted(int sheet, int column, int row, const QString& text, bool asText, bool autofit, bool bold);
+    int WriteCellFormatted(int sheet, int column, int row, double number, bool asText, bool autofit, bool bold);
+
+protected:
+    // The workbook the cells go into (nullptr: none yet).
+    virtual Workbook* book() = 0;
+    // What a write came to: 1, or -1 once the refusal has been dealt with.
+    virtual int written(WorkbookCells::Outcome outcome, int sheet, int column, int row) = 0;
+};
+
 // A workbook in memory filled through the writer's interface, saved to a
 // named file at the end. A write it cannot make throws WorkbookError
 // naming the cell: a command has no one to show a box to.
@@ -68,18 +75,13 @@ class WorkbookWriter : public CellWriter {
 public:
     const Workbook& workbook() const { return m_book; }
 
-    int WriteCell(int sheet, int column, int row, const QString& text) override;
-    int WriteCell(int sheet, int column, int row, double number) override;
-    int WriteCellFormatted(int sheet, int column, int row, const QString& text, bool asText, bool autofit,
-                           bool bold) override;
-    int WriteCellFormatted(int sheet, int column, int row, double number, bool asText, bool autofit,
-                           bool bold) override;
-
     // Writes the workbook as .xlsx into `path` (see Workbook::save).
     void save(const QString& path) const { m_book.save(path); }
 
-private:
-    int check(WorkbookCells::Outcome outcome, int sheet, int column, int row) const;
+protected:
+    Workbook* book() override { return &m_book; }
+    int written(WorkbookCells::Outcome outcome, int sheet, int column, int row) override;
 
+private:
     Workbook m_book;
 };

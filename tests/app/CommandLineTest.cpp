@@ -8,6 +8,7 @@
 #include "reports/TForm18.h"
 #include "tests/reports/SummaryFixture.h"
 #include "tests/reports/XlsxReader.h"
+#include "tests/support/ProgramRun.h"
 #include "tests/support/TestApp.h"
 #include "tests/timesheets/MonthEndFixture.h"
 #include "timesheets/TForm19.h"
@@ -19,8 +20,6 @@
 #include <QDateEdit>
 #include <QDir>
 #include <QLabel>
-#include <QProcess>
-#include <QProcessEnvironment>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTreeWidget>
@@ -28,36 +27,11 @@
 
 namespace {
 
-struct ProgramRun {
-    int exitCode = -1;
-    QStringList out;   // the lines of the standard output
-    QString err;
-};
-
-// The program with `arguments`, in an environment without a display or a
-// Qt platform (as cron or a bare ssh session starts it); `language` adds
-// language settings after all of the run's own are taken away.
-ProgramRun runProgram(const QStringList& arguments, const QStringList& language = {})
+// The program with `arguments`, without a display or a Qt platform;
+// `language` replaces the run's language settings (see runProgram).
+ProgramRun runPiecework(const QStringList& arguments, const std::optional<QStringList>& language = std::nullopt)
 {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-        env.remove(QString::fromLatin1(name));
-    if (!language.isEmpty()) {
-        for (const QString& key : env.keys())
-            if (key == "LANG" || key == "LANGUAGE" || key.startsWith("LC_"))
-                env.remove(key);
-        for (const QString& pair : language)
-            env.insert(pair.section('=', 0, 0), pair.section('=', 1));
-    }
-    QProcess program;
-    program.setProcessEnvironment(env);
-    program.start(QStringLiteral(PW_PROGRAM), arguments);
-    EXPECT_TRUE(program.waitForFinished(50000));
-    ProgramRun run;
-    run.exitCode = program.exitStatus() == QProcess::NormalExit ? program.exitCode() : -1;
-    run.out = QString::fromUtf8(program.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
-    run.err = QString::fromUtf8(program.readAllStandardError()).trimmed();
-    return run;
+    return runProgram(QStringLiteral(PW_PROGRAM), arguments, language);
 }
 
 // Every cell of a workbook's first sheet as "B3=n:12.5" or "A1=t@b:Март 2026"
@@ -149,7 +123,7 @@ TEST_F(CommandLineMonthTest, CheckMonthPrintsTheWindowsFindingsAndSummaryAndExit
             }
         shown << window.LabelSummary->text();
 
-        const ProgramRun run = runProgram(withDatabase({"--check-month", c.month}));
+        const ProgramRun run = runPiecework(withDatabase({"--check-month", c.month}));
 
         EXPECT_EQ(run.exitCode, c.exitCode) << run.err.toStdString();
         EXPECT_TRUE(run.err.isEmpty()) << run.err.toStdString();
@@ -157,7 +131,7 @@ TEST_F(CommandLineMonthTest, CheckMonthPrintsTheWindowsFindingsAndSummaryAndExit
         EXPECT_EQ(run.out.value(0), c.firstLine);
     }
     EXPECT_EQ(cases[0].exitCode, 3);
-    const ProgramRun march = runProgram(withDatabase({"--check-month=2026-03"}));
+    const ProgramRun march = runPiecework(withDatabase({"--check-month=2026-03"}));
     EXPECT_EQ(march.out.size(), 13);
     EXPECT_TRUE(march.out.value(11).startsWith("18.03.2026\tхоз. работы\t(код 55)\tработник с кодом 55 не существует "
                                                "(журнал хоз. работ её не показывает: работника с кодом 55 нет; запись №"))
@@ -166,7 +140,7 @@ TEST_F(CommandLineMonthTest, CheckMonthPrintsTheWindowsFindingsAndSummaryAndExit
     EXPECT_EQ(monthData(t.database), before);
 
     // No database of that name: the reason, and 1.
-    const ProgramRun missing = runProgram({"--check-month", "2026-03", "pw_no_such_database", "localhost"});
+    const ProgramRun missing = runPiecework({"--check-month", "2026-03", "pw_no_such_database", "localhost"});
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_TRUE(missing.err.startsWith("Подключение к БД отсутсвует!!!")) << missing.err.toStdString();
     EXPECT_TRUE(missing.out.isEmpty());
@@ -190,14 +164,14 @@ TEST_F(CommandLineMonthTest, TimesheetsAreTheWindowsPrintAndExports)
     shifts.Button2Click();
     ASSERT_FALSE(windowFile.isEmpty());
 
-    ProgramRun run = runProgram(withDatabase({"--timesheet", "shift", "--month", "2026-03", "--pdf", dir.filePath("смены.pdf")}));
+    ProgramRun run = runPiecework(withDatabase({"--timesheet", "shift", "--month", "2026-03", "--pdf", dir.filePath("смены.pdf")}));
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     const QString printed = pdfText(dir.filePath("смены.pdf"));
     EXPECT_EQ(printed, pdfText(dir.filePath("окно-смены.pdf")));
     EXPECT_TRUE(printed.contains("Март 2026 г.")) << printed.toStdString();
     EXPECT_TRUE(printed.contains("Иванов И.И.")) << printed.toStdString();
 
-    run = runProgram(withDatabase({"--timesheet", "shift", "--month", "2026-03", "--xlsx", dir.filePath("смены.xlsx")}));
+    run = runPiecework(withDatabase({"--timesheet", "shift", "--month", "2026-03", "--xlsx", dir.filePath("смены.xlsx")}));
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     const QStringList shiftCells = cells(dir.filePath("смены.xlsx"));
     EXPECT_EQ(shiftCells, cells(windowFile));
@@ -236,7 +210,7 @@ TEST_F(CommandLineMonthTest, TimesheetsAreTheWindowsPrintAndExports)
         pay.finish();
         ASSERT_FALSE(payFile.isEmpty());
         const QString file = dir.filePath(QStringLiteral("%1.xlsx").arg(v.name));
-        run = runProgram(withDatabase({"--timesheet", v.name, "--month", "2026-03", "--xlsx", file}));
+        run = runPiecework(withDatabase({"--timesheet", v.name, "--month", "2026-03", "--xlsx", file}));
         ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
         const QStringList got = cells(file);
         EXPECT_EQ(got, cells(payFile));
@@ -244,16 +218,16 @@ TEST_F(CommandLineMonthTest, TimesheetsAreTheWindowsPrintAndExports)
             EXPECT_TRUE(got.contains(cell)) << cell.toStdString() << "\n" << got.join('\n').toStdString();
         // Only the shift timesheet has a print.
         const QString pdf = dir.filePath(QStringLiteral("%1.pdf").arg(v.name));
-        run = runProgram(withDatabase({"--timesheet", v.name, "--month", "2026-03", "--pdf", pdf}));
+        run = runPiecework(withDatabase({"--timesheet", v.name, "--month", "2026-03", "--pdf", pdf}));
         EXPECT_EQ(run.exitCode, 2);
         EXPECT_TRUE(run.err.contains("нет печатной формы")) << run.err.toStdString();
         EXPECT_FALSE(QFileInfo::exists(pdf));
     }
     // A file of the same name is replaced whole; a folder that is not there is a failure.
-    run = runProgram(withDatabase({"--timesheet", "all", "--month", "2026-04", "--xlsx", dir.filePath("all.xlsx")}));
+    run = runPiecework(withDatabase({"--timesheet", "all", "--month", "2026-04", "--xlsx", dir.filePath("all.xlsx")}));
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_TRUE(cells(dir.filePath("all.xlsx")).contains("A1=t@b:Апрель 2026"));
-    run = runProgram(withDatabase({"--timesheet", "all", "--month", "2026-04", "--xlsx", dir.filePath("нет/all.xlsx")}));
+    run = runPiecework(withDatabase({"--timesheet", "all", "--month", "2026-04", "--xlsx", dir.filePath("нет/all.xlsx")}));
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_TRUE(run.err.startsWith("Не удалось записать файл \"" + dir.filePath("нет/all.xlsx"))) << run.err.toStdString();
     // Nothing is left of the files being written.
@@ -284,7 +258,7 @@ TEST_F(CommandLineReportTest, EachReportIsTheWindowsPagesAndTheProductionWorkboo
         r.button->click();
         const QString file = dir.filePath(QStringLiteral("%1.pdf").arg(r.name));
 
-        const ProgramRun run = runProgram(withDatabase({"--report", r.name, "--from", "01.11.2026", "--to", "01.12.2026",
+        const ProgramRun run = runPiecework(withDatabase({"--report", r.name, "--from", "01.11.2026", "--to", "01.12.2026",
                                                         "--type", QString::number(r.productType), "--pdf", file}));
 
         ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
@@ -312,7 +286,7 @@ TEST_F(CommandLineReportTest, EachReportIsTheWindowsPagesAndTheProductionWorkboo
         window.Button6->click();
         ASSERT_FALSE(windowFile.isEmpty());
         const QString file = dir.filePath(QStringLiteral("продукция-%1.xlsx").arg(type));
-        const ProgramRun run = runProgram(withDatabase({"--report", "products", "--from=01.11.2026", "--to=01.12.2026",
+        const ProgramRun run = runPiecework(withDatabase({"--report", "products", "--from=01.11.2026", "--to=01.12.2026",
                                                         "--type", QString::number(type), "--xlsx", file}));
         ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
         const QStringList got = cells(file);
@@ -324,7 +298,7 @@ TEST_F(CommandLineReportTest, EachReportIsTheWindowsPagesAndTheProductionWorkboo
         EXPECT_TRUE(got.contains("D2=n:10.5") || got.contains("D3=n:10.5")) << got.join('\n').toStdString();
     }
     // A workers report has no workbook.
-    const ProgramRun refused = runProgram(withDatabase({"--report", "workers", "--from", "01.11.2026", "--to", "01.12.2026",
+    const ProgramRun refused = runPiecework(withDatabase({"--report", "workers", "--from", "01.11.2026", "--to", "01.12.2026",
                                                         "--xlsx", dir.filePath("рабочие.xlsx")}));
     EXPECT_EQ(refused.exitCode, 2);
     EXPECT_FALSE(QFileInfo::exists(dir.filePath("рабочие.xlsx")));
@@ -333,9 +307,9 @@ TEST_F(CommandLineReportTest, EachReportIsTheWindowsPagesAndTheProductionWorkboo
 TEST_F(CommandLineReportTest, UnderPlainCLanguageCyrillicAndDecimalCommaComeBackExactly)
 {
     const QString file = dir.filePath("Продукция ноябрь.xlsx");
-    const ProgramRun run = runProgram(withDatabase({"--report", "products", "--from", "01.11.2026", "--to", "01.12.2026",
+    const ProgramRun run = runPiecework(withDatabase({"--report", "products", "--from", "01.11.2026", "--to", "01.12.2026",
                                                     "--xlsx", file}),
-                                      {"LANG=C"});
+                                      QStringList{"LANG=C"});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     // The output is UTF-8 and names the file as given.
     EXPECT_EQ(run.out.value(0), "Отчет по продукции за период с 01.11.2026 по 01.12.2026: строк 4, файл " + file);
@@ -358,8 +332,8 @@ TEST_F(CommandLineReportTest, UnderPlainCLanguageCyrillicAndDecimalCommaComeBack
     EXPECT_TRUE(found);
 
     // The month check's lines are the same UTF-8 as under the run's own language.
-    const ProgramRun plain = runProgram(withDatabase({"--check-month", "2026-11"}), {"LANG=C"});
-    const ProgramRun own = runProgram(withDatabase({"--check-month", "2026-11"}));
+    const ProgramRun plain = runPiecework(withDatabase({"--check-month", "2026-11"}), QStringList{"LANG=C"});
+    const ProgramRun own = runPiecework(withDatabase({"--check-month", "2026-11"}));
     EXPECT_EQ(plain.exitCode, 3) << plain.err.toStdString();
     EXPECT_EQ(plain.out, own.out);
     EXPECT_TRUE(plain.out.last().startsWith("За ноябрь 2026 замечаний: ")) << plain.out.last().toStdString();
@@ -399,7 +373,7 @@ TEST(CommandLine, WrongArgumentsSayWhichExitWithTwoAndWriteNothing)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.arguments.join(' ').toStdString());
-        const ProgramRun run = runProgram(c.arguments);
+        const ProgramRun run = runPiecework(c.arguments);
         EXPECT_EQ(run.exitCode, 2);
         EXPECT_TRUE(run.err.contains(QString::fromUtf8(c.says))) << run.err.toStdString();
         EXPECT_TRUE(run.out.isEmpty()) << run.out.join('\n').toStdString();
@@ -407,7 +381,7 @@ TEST(CommandLine, WrongArgumentsSayWhichExitWithTwoAndWriteNothing)
     }
 
     // The help names every option, the import's too, and ends well.
-    const ProgramRun help = runProgram({"--help"});
+    const ProgramRun help = runPiecework({"--help"});
     EXPECT_EQ(help.exitCode, 0);
     const QString text = help.out.join('\n');
     for (const char* option : {"--check-month", "--report", "--from", "--to", "--type", "--pdf", "--xlsx", "--timesheet",

@@ -1,28 +1,15 @@
 #include "app/ImportCommand.h"
 #include "tests/migration/LegacyFixture.h"
+#include "tests/support/ProgramRun.h"
 
-#include <QProcess>
 #include <gtest/gtest.h>
 
 namespace {
 
 // The program started by an administrator with the import option.
-struct ProgramRun {
-    int exitCode = -1;
-    QStringList out;
-    QString err;
-};
-
-ProgramRun runProgram(const QStringList& arguments)
+ProgramRun runImport(const QStringList& arguments)
 {
-    QProcess program;
-    program.start(QStringLiteral(PW_PROGRAM), arguments);
-    EXPECT_TRUE(program.waitForFinished(50000));
-    ProgramRun run;
-    run.exitCode = program.exitStatus() == QProcess::NormalExit ? program.exitCode() : -1;
-    run.out = QString::fromUtf8(program.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
-    run.err = QString::fromUtf8(program.readAllStandardError()).trimmed();
-    return run;
+    return runProgram(QStringLiteral(PW_PROGRAM), arguments);
 }
 
 class ImportCommandTest : public ::testing::Test {
@@ -42,7 +29,7 @@ TEST_F(ImportCommandTest, PrintsEachTableAndTheRowsCopiedAndExitsWithZero)
 {
     legacy.exec("delete from NOMENKL");
 
-    const ProgramRun run = runProgram(arguments());
+    const ProgramRun run = runImport(arguments());
 
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_EQ(run.out, QStringList({"H_TABEL: 1 из 1 записей", "IZDEL: 3 из 3 записей", "NOMENKL: нет записей",
@@ -59,7 +46,7 @@ TEST_F(ImportCommandTest, FailureIsPrintedWithANonZeroExitAndChangesNothing)
     legacy.exec("insert into OPER values (103, 1, 70000, 1.0, 10)");
     const QStringList before = workshopSnapshot(target);
 
-    const ProgramRun run = runProgram(arguments());
+    const ProgramRun run = runImport(arguments());
 
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_TRUE(run.err.startsWith("Импорт не выполнен, данные не изменены.\nOPER → accounts_dep.oper, запись id=103: "))
@@ -72,7 +59,7 @@ TEST_F(ImportCommandTest, MissingDataSourceIsNamed)
 {
     legacy.writeIni(target.name(), false);
 
-    const ProgramRun run = runProgram(arguments());
+    const ProgramRun run = runImport(arguments());
 
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_TRUE(run.err.startsWith("Нет подключения к источнику данных \"Tabel\": ")) << run.err.toStdString();

@@ -1,8 +1,7 @@
 #include "app/ImportCommand.h"
 #include "tests/migration/LegacyFixture.h"
+#include "tests/support/ProgramRun.h"
 
-#include <QProcess>
-#include <QProcessEnvironment>
 #include <gtest/gtest.h>
 #include <ostream>
 
@@ -46,20 +45,11 @@ TEST_P(ImportLocaleTest, CyrillicQuotesAndDecimalsArriveIntactAndTheOutputIsUtf8
     legacy.exec("insert into WORKERS values (5, 'Щукин-Ёлкин «Бригадир» Ю.Я.', 'д. 7, кв. \"12\"')");
     legacy.exec("update OPER set cena = 12.45 where id = 100");
 
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const QString& key : env.keys())
-        if (key == "LANG" || key == "LANGUAGE" || key.startsWith("LC_"))
-            env.remove(key);
-    for (const QString& pair : GetParam().set)
-        env.insert(pair.section('=', 0, 0), pair.section('=', 1));
-    QProcess program;
-    program.setProcessEnvironment(env);
-    program.start(QStringLiteral(PW_PROGRAM), {ImportCommand::kOption, target.name(), target.server()});
-    ASSERT_TRUE(program.waitForFinished(50000));
-    const QString out = QString::fromUtf8(program.readAllStandardOutput());
-    const QString err = QString::fromUtf8(program.readAllStandardError());
+    const ProgramRun run = runProgram(QStringLiteral(PW_PROGRAM), {ImportCommand::kOption, target.name(), target.server()},
+                                      GetParam().set);
+    const QString out = run.out.join('\n');
 
-    ASSERT_EQ(program.exitCode(), 0) << err.toStdString();
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_TRUE(out.contains("WORKERS: 5 из 5 записей")) << out.toStdString();
     EXPECT_TRUE(out.contains("Импорт завершён. Скопировано записей:")) << out.toStdString();
     EXPECT_EQ(target.scalar("select string_agg(fio || '|' || coalesce(addr, ''), ';' order by id) from accounts_dep.workers")
